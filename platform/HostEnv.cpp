@@ -1,0 +1,31 @@
+#include "platform/HostEnv.h"
+
+#include "platform/PosixHostEnv.h"
+
+namespace platform {
+
+namespace {
+
+// Null while the default environment is in use.
+HostEnv* sReplacement = nullptr;
+
+}  // namespace
+
+HostEnv::~HostEnv() = default;
+
+HostEnv& HostEnv::Default() {
+  // Never destroyed: static objects that outlive this one (the process-wide
+  // file system) may still reach the host while they are torn down.
+  static PosixHostEnv* sDefault = new PosixHostEnv(PosixHostEnv::DefaultPrefix());
+  return *sDefault;
+}
+
+HostEnv& HostEnv::Current() { return sReplacement != nullptr ? *sReplacement : Default(); }
+
+HostEnv* HostEnv::Replace(HostEnv* env) {
+  HostEnv* previous = &Current();
+  sReplacement = (env == &Default()) ? nullptr : env;
+  return previous;
+}
+
+}  // namespace platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/HostEnv.h"
+
+namespace platform {
+
+// Forwards every call to a target environment. Tests derive from it and
+// override the calls they want to fail or observe.
+class HostEnvWrapper : public HostEnv {
+ public:
+  explicit HostEnvWrapper(HostEnv* target) : fTarget(target) {}
+
+  HostEnv* target() const { return fTarget; }
+
+  Registry& MachineRegistry() override { return fTarget->MachineRegistry(); }
+  std::string HostPath(std::string_view windowsPath) override { return fTarget->HostPath(windowsPath); }
+  void DebugOutput(std::string_view text) override { fTarget->DebugOutput(text); }
+
+ private:
+  HostEnv* fTarget;
+};
+
+}  // namespace platform

@@ -1,0 +1,130 @@
+#include "platform/WinePathMapper.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+bool EntryExists(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+std::string JoinHost(const std::string& folder, std::string_view name) {
+  if (folder.empty()) return std::string(name);
+  std::string joined = folder;
+  if (joined.back() != '/') joined.push_back('/');
+  joined.append(name);
+  return joined;
+}
+
+// Splits on both separators, dropping empty components and resolving "." and
+// ".." lexically. On a rooted path ".." stops at the root; on a relative one
+// the leading ".." components are kept.
+std::vector<std::string_view> ResolveComponents(std::string_view path, bool rooted) {
+  std::vector<std::string_view> components;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = start;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    std::string_view component = path.substr(start, end - start);
+    if (component == "..") {
+      if (!components.empty() && components.back() != "..") {
+        components.pop_back();
+      } else if (!rooted) {
+        components.push_back(component);
+      }
+    } else if (!component.empty() && component != ".") {
+      components.push_back(component);
+    }
+    start = end + 1;
+  }
+  return components;
+}
+
+}  // namespace
+
+WinePathMapper::WinePathMapper(std::string prefix) : fPrefix(std::move(prefix)) {}
+
+std::string WinePathMapper::Map(std::string_view windowsPath) const {
+  if (windowsPath.empty() || windowsPath.find('\0') != std::string_view::npos) return {};
+  if (windowsPath.size() >= 2 && IsSeparator(windowsPath[0]) && IsSeparator(windowsPath[1])) return {};
+
+  std::string hostPath;
+  std::string_view rest = windowsPath;
+  bool rooted = true;
+  if (rest.size() >= 2 && IsAsciiLetter(rest[0]) && rest[1] == ':') {
+    hostPath = DriveRoot(rest[0]);
+    rest.remove_prefix(2);
+  } else if (IsSeparator(rest[0])) {
+    hostPath = DriveRoot('c');
+  } else {
+    rooted = false;
+  }
+  if (rooted && hostPath.empty()) return {};
+
+  std::vector<std::string_view> components = ResolveComponents(rest, rooted);
+  AppendMatched(components, &hostPath);
+  if (hostPath.empty()) hostPath.push_back('.');
+  // A drive root keeps its slash so that the host follows the drive's link.
+  bool wantsSlash = IsSeparator(windowsPath.back()) || (rooted && components.empty());
+  if (wantsSlash && hostPath.back() != '/') hostPath.push_back('/');
+  return hostPath;
+}
+
+std::string WinePathMapper::DriveRoot(char letter) const {
+  if (fPrefix.empty()) return {};
+  std::string root = JoinHost(fPrefix, "dosdevices/");
+  root.push_back(LowerAscii(letter));
+  root.push_back(':');
+  struct stat info {};
+  if (::stat(root.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return {};
+  return root;
+}
+
+void WinePathMapper::AppendMatched(const std::vector<std::string_view>& components, std::string* hostPath) const {
+  bool matching = true;
+  for (std::string_view component : components) {
+    std::string candidate = JoinHost(*hostPath, component);
+    if (matching && component != ".." && !EntryExists(candidate)) {
+      if (std::optional<std::string> onDisk = MatchEntry(*hostPath, component)) {
+        candidate = JoinHost(*hostPath, *onDisk);
+      } else {
+        matching = false;
+      }
+    }
+    *hostPath = std::move(candidate);
+  }
+}
+
+std::optional<std::string> WinePathMapper::MatchEntry(const std::string& folder, std::string_view name) const {
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return std::nullopt;
+  std::optional<std::string> best;
+  while (const dirent* entry = ::readdir(dir)) {
+    std::string_view entryName = entry->d_name;
+    if (EqualsIgnoringAsciiCase(entryName, name) && (!best || entryName < *best)) best = std::string(entryName);
+  }
+  ::closedir(dir);
+  return best;
+}
+
+}  // namespace platform

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Maps Windows-style paths onto the host through a Wine prefix:
+//
+//   "C:\Games\The Velt\GameData"  ->  <prefix>/dosdevices/c:/Games/The Velt/GameData
+//   "\Windows"                    ->  <prefix>/dosdevices/c:/Windows
+//   "..\Downloads\"               ->  ../Downloads/   (relative to the current folder)
+//
+// A drive letter (either case) goes through <prefix>/dosdevices/<letter>:, the
+// link Wine keeps for every drive; "C:foo" counts as "C:\foo". "\" and "/" both
+// separate, empty components are ignored, "." and ".." are resolved lexically
+// before the host sees the path ("..", at a drive root, stays there). A trailing
+// separator is kept. Each component after the drive that does not exist with
+// its exact spelling is matched without regard to ASCII case against its
+// parent folder; one with no match, and everything after it, stays as written.
+class WinePathMapper {
+ public:
+  explicit WinePathMapper(std::string prefix);
+
+  // Empty when the path names nothing the host can reach: an empty path, an
+  // unknown drive, a UNC or "\\?\" path, a path holding a NUL character.
+  std::string Map(std::string_view windowsPath) const;
+
+  const std::string& prefix() const { return fPrefix; }
+
+ private:
+  // The host folder a drive letter leads to; empty for an unknown drive.
+  std::string DriveRoot(char letter) const;
+
+  // Appends the components to `hostPath`, each with its on-disk spelling where
+  // one differs only in case.
+  void AppendMatched(const std::vector<std::string_view>& components, std::string* hostPath) const;
+
+  // The entry of `folder` ("" for the current folder) whose name equals `name`
+  // without regard to ASCII case; the first in byte order when several do. This
+  // is the one place that lists folders, so a per-folder name cache belongs here.
+  std::optional<std::string> MatchEntry(const std::string& folder, std::string_view name) const;
+
+  std::string fPrefix;
+};
+
+}  // namespace platform
