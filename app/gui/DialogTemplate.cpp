@@ -1,0 +1,8 @@
+#include "app/gui/DialogTemplate.h"
+
+const ControlTemplate* DialogTemplate::Find(int controlId) const {
+  for (const ControlTemplate& control : controls) {
+    if (control.id == controlId && controlId != kNoControlId) return &control;
+  }
+  return nullptr;
+}
