@@ -1,15 +1,18 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/FolderListing.h"
+#include "platform/HostFile.h"
 #include "platform/Registry.h"
 
 namespace platform {
 
 // Everything the organizer asks of the operating system goes through a HostEnv:
-// the registry, the mapping of Windows-style paths onto the host and debugger
-// output. Nothing above this folder includes system headers.
+// the registry, files and folder listings addressed by Windows-style paths, and
+// debugger output. Nothing above this folder includes system headers.
 //
 // One implementation per host (PosixHostEnv on Linux, over a Wine prefix).
 // Tests wrap the current environment with a HostEnvWrapper to inject faults and
@@ -30,6 +33,25 @@ class HostEnv {
 
   // Text for a debugger; on Linux it goes to standard error.
   virtual void DebugOutput(std::string_view text) = 0;
+
+  // Opens or creates a file. Null when the file is missing (for kOpenExisting),
+  // is a folder, is held by an open that does not share with this one, or is
+  // read-only and write access is asked (a file without any write permission bit
+  // is read-only, whoever runs the program).
+  virtual std::unique_ptr<HostFile> OpenFile(std::string_view windowsPath,
+                                             const FileOpenOptions& options) = 0;
+
+  // Deletes a file; false when it cannot, and for folders and read-only files
+  // (which the program's own host refuses to delete too).
+  virtual bool RemoveFile(std::string_view windowsPath) = 0;
+
+  // Lists a folder; null when it cannot be listed (missing, not a folder, no
+  // permission).
+  virtual std::unique_ptr<FolderListing> ListFolder(std::string_view windowsFolder) = 0;
+
+  // Whether a listed entry carries the read-only attribute. An entry that has
+  // gone since it was listed counts as not read-only.
+  virtual bool IsReadOnly(const FolderEntry& entry) = 0;
 
   // The host's own environment, built on first use.
   static HostEnv& Default();

@@ -15,6 +15,14 @@ class HostEnvWrapper : public HostEnv {
   Registry& MachineRegistry() override { return fTarget->MachineRegistry(); }
   std::string HostPath(std::string_view windowsPath) override { return fTarget->HostPath(windowsPath); }
   void DebugOutput(std::string_view text) override { fTarget->DebugOutput(text); }
+  std::unique_ptr<HostFile> OpenFile(std::string_view windowsPath, const FileOpenOptions& options) override {
+    return fTarget->OpenFile(windowsPath, options);
+  }
+  bool RemoveFile(std::string_view windowsPath) override { return fTarget->RemoveFile(windowsPath); }
+  std::unique_ptr<FolderListing> ListFolder(std::string_view windowsFolder) override {
+    return fTarget->ListFolder(windowsFolder);
+  }
+  bool IsReadOnly(const FolderEntry& entry) override { return fTarget->IsReadOnly(entry); }
 
  private:
   HostEnv* fTarget;

@@ -1,11 +1,19 @@
 #include "platform/PosixHostEnv.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
+
+#include "platform/PosixFolderListing.h"
+#include "platform/PosixHostFile.h"
 
 namespace platform {
 
@@ -29,6 +37,74 @@ std::string HiveFile(const std::string& prefix) {
   return prefix.back() == '/' ? prefix + "system.reg" : prefix + "/system.reg";
 }
 
+constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
+
+bool HasNoWriteBit(const struct stat& info) { return (info.st_mode & kAnyWriteBit) == 0; }
+
+// The flock operation an open takes, or 0 for none (see PosixHostEnv::OpenFile).
+int LockFor(const FileOpenOptions& options) {
+  bool writes = (options.access & kAccessWrite) != 0;
+  bool othersRead = (options.share & kShareRead) != 0;
+  bool othersWrite = (options.share & kShareWrite) != 0;
+  if (writes || !othersRead) return LOCK_EX;
+  return othersWrite ? 0 : LOCK_SH;
+}
+
+int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+  int fd;
+  do {
+    fd = ::open(path, flags, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// Opens for kCreateAlways. Sets `*created` when this call made the file, so
+// that its permission bits (which come from the umask) are not taken for a
+// read-only attribute. A file that vanishes between the two attempts is tried
+// again a few times.
+int OpenCreating(const char* path, int flags, bool* created) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    int fd = OpenRetrying(path, flags | O_CREAT | O_EXCL, 0666);
+    if (fd >= 0) {
+      *created = true;
+      return fd;
+    }
+    if (errno != EEXIST) return -1;
+    fd = OpenRetrying(path, flags);
+    if (fd >= 0 || errno != ENOENT) return fd;
+  }
+  return -1;
+}
+
+bool LockRetrying(int fd, int operation) {
+  while (::flock(fd, operation | LOCK_NB) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
+bool TruncateRetrying(int fd) {
+  while (::ftruncate(fd, 0) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
+// Closes `fd` when it goes out of scope unless released.
+class FdGuard {
+ public:
+  explicit FdGuard(int fd) : fFd(fd) {}
+  ~FdGuard() {
+    if (fFd >= 0) ::close(fFd);
+  }
+  FdGuard(const FdGuard&) = delete;
+  FdGuard& operator=(const FdGuard&) = delete;
+  int Release() { return std::exchange(fFd, -1); }
+
+ private:
+  int fFd;
+};
+
 }  // namespace
 
 PosixHostEnv::PosixHostEnv(std::string prefix) : fMapper(prefix), fRegistry(HiveFile(prefix)) {}
@@ -38,6 +114,63 @@ void PosixHostEnv::DebugOutput(std::string_view text) {
   if (line.empty() || line.back() != '\n') line.push_back('\n');
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
+}
+
+std::unique_ptr<HostFile> PosixHostEnv::OpenFile(std::string_view windowsPath, const FileOpenOptions& options) {
+  bool reads = (options.access & kAccessRead) != 0;
+  bool writes = (options.access & kAccessWrite) != 0;
+  bool create = options.disposition == FileDisposition::kCreateAlways;
+  if (create && !writes) return nullptr;
+  std::string path = HostPath(windowsPath);
+  if (path.empty()) return nullptr;
+
+  // Non-blocking so that a FIFO or device cannot stall the open; only regular
+  // files get past the type check below.
+  int flags = (writes ? (reads ? O_RDWR : O_WRONLY) : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  bool created = false;
+  int descriptor = create ? OpenCreating(path.c_str(), flags, &created) : OpenRetrying(path.c_str(), flags);
+  if (descriptor < 0) return nullptr;
+  FdGuard guard(descriptor);
+
+  struct stat info {};
+  if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  if (writes && !created && HasNoWriteBit(info)) return nullptr;
+  if (int lock = LockFor(options); lock != 0 && !LockRetrying(descriptor, lock)) return nullptr;
+  if (create && !created && !TruncateRetrying(descriptor)) return nullptr;
+  if (::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK) != 0) return nullptr;
+  if (options.randomAccess) ::posix_fadvise(descriptor, 0, 0, POSIX_FADV_RANDOM);
+  return std::make_unique<PosixHostFile>(guard.Release());
+}
+
+bool PosixHostEnv::RemoveFile(std::string_view windowsPath) {
+  std::string path = HostPath(windowsPath);
+  if (path.empty()) return false;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return false;
+    if (S_ISREG(info.st_mode) && HasNoWriteBit(info)) return false;
+  }
+  return ::unlink(path.c_str()) == 0;
+}
+
+std::unique_ptr<FolderListing> PosixHostEnv::ListFolder(std::string_view windowsFolder) {
+  std::string path = HostPath(windowsFolder);
+  if (path.empty()) return nullptr;
+  DIR* dir = ::opendir(path.c_str());
+  if (dir == nullptr) return nullptr;
+  struct stat info {};
+  if (::fstat(::dirfd(dir), &info) != 0) {
+    ::closedir(dir);
+    return nullptr;
+  }
+  FolderId identity{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+  return std::make_unique<PosixFolderListing>(dir, std::move(path), identity);
+}
+
+bool PosixHostEnv::IsReadOnly(const FolderEntry& entry) {
+  struct stat info {};
+  if (entry.hostPath.empty() || ::stat(entry.hostPath.c_str(), &info) != 0) return false;
+  return HasNoWriteBit(info);
 }
 
 std::string PosixHostEnv::DefaultPrefix() {

@@ -20,6 +20,32 @@ class PosixHostEnv : public HostEnv {
   // Writes the text to standard error, ending it with a newline if it has none.
   void DebugOutput(std::string_view text) override;
 
+  // Share modes are flock locks on each open file description, so they hold
+  // between two opens in this process as well as between processes. An open
+  // that only reads and lets others both read and write (an existence test)
+  // takes no lock; one that only reads and lets others read but not write
+  // takes a shared lock; every other open (any open that writes, or that does
+  // not let others read) takes an exclusive lock. Where flock cannot express a
+  // combination this refuses rather than allows, with one gap: a lock-free
+  // open cannot see a holder that shares nothing.
+  //
+  // A regular file without any write permission bit is read-only: write access
+  // to it is refused even where the host would allow it (as root). Folders and
+  // other non-regular files are never opened. kCreateAlways needs write access;
+  // it takes the lock before it truncates, so a refused create leaves the file
+  // as it was.
+  std::unique_ptr<HostFile> OpenFile(std::string_view windowsPath, const FileOpenOptions& options) override;
+
+  // Refuses folders and read-only files, as the program's own host does.
+  bool RemoveFile(std::string_view windowsPath) override;
+
+  std::unique_ptr<FolderListing> ListFolder(std::string_view windowsFolder) override;
+
+  // No write permission bit: read-only. An entry that cannot be examined is not.
+  bool IsReadOnly(const FolderEntry& entry) override;
+
+  const WinePathMapper& mapper() const { return fMapper; }
+
   const std::string& prefix() const { return fMapper.prefix(); }
 
   // The prefix Wine itself would use: $WINEPREFIX when set and not empty,

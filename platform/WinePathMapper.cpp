@@ -1,6 +1,5 @@
 #include "platform/WinePathMapper.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <utility>
@@ -14,19 +13,6 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
-bool EntryExists(const std::string& path) {
-  struct stat info {};
-  return ::lstat(path.c_str(), &info) == 0;
-}
 
 std::string JoinHost(const std::string& folder, std::string_view name) {
   if (folder.empty()) return std::string(name);
@@ -103,28 +89,19 @@ std::string WinePathMapper::DriveRoot(char letter) const {
 void WinePathMapper::AppendMatched(const std::vector<std::string_view>& components, std::string* hostPath) const {
   bool matching = true;
   for (std::string_view component : components) {
-    std::string candidate = JoinHost(*hostPath, component);
-    if (matching && component != ".." && !EntryExists(candidate)) {
+    if (matching && component != "..") {
       if (std::optional<std::string> onDisk = MatchEntry(*hostPath, component)) {
-        candidate = JoinHost(*hostPath, *onDisk);
-      } else {
-        matching = false;
+        *hostPath = JoinHost(*hostPath, *onDisk);
+        continue;
       }
+      matching = false;
     }
-    *hostPath = std::move(candidate);
+    *hostPath = JoinHost(*hostPath, component);
   }
 }
 
 std::optional<std::string> WinePathMapper::MatchEntry(const std::string& folder, std::string_view name) const {
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-  if (dir == nullptr) return std::nullopt;
-  std::optional<std::string> best;
-  while (const dirent* entry = ::readdir(dir)) {
-    std::string_view entryName = entry->d_name;
-    if (EqualsIgnoringAsciiCase(entryName, name) && (!best || entryName < *best)) best = std::string(entryName);
-  }
-  ::closedir(dir);
-  return best;
+  return fNames.Match(folder, name);
 }
 
 }  // namespace platform

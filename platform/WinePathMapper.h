@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/FolderNameCache.h"
 
 namespace platform {
 
@@ -20,6 +23,10 @@ namespace platform {
 // separator is kept. Each component after the drive that does not exist with
 // its exact spelling is matched without regard to ASCII case against its
 // parent folder; one with no match, and everything after it, stays as written.
+// Folders matched against are indexed once and reused while they are unchanged
+// (FolderNameCache), so opening many files of one folder by a differently
+// spelled path does not list the folder each time. Safe to use from several
+// threads.
 class WinePathMapper {
  public:
   explicit WinePathMapper(std::string prefix);
@@ -30,6 +37,9 @@ class WinePathMapper {
 
   const std::string& prefix() const { return fPrefix; }
 
+  // How many folders have been listed to match names, for tests and benchmarks.
+  uint64_t FolderListingCount() const { return fNames.ListingCount(); }
+
  private:
   // The host folder a drive letter leads to; empty for an unknown drive.
   std::string DriveRoot(char letter) const;
@@ -39,11 +49,11 @@ class WinePathMapper {
   void AppendMatched(const std::vector<std::string_view>& components, std::string* hostPath) const;
 
   // The entry of `folder` ("" for the current folder) whose name equals `name`
-  // without regard to ASCII case; the first in byte order when several do. This
-  // is the one place that lists folders, so a per-folder name cache belongs here.
+  // without regard to ASCII case; the first in byte order when several do.
   std::optional<std::string> MatchEntry(const std::string& folder, std::string_view name) const;
 
   std::string fPrefix;
+  mutable FolderNameCache fNames;
 };
 
 }  // namespace platform

@@ -1,0 +1,84 @@
+#include "platform/PosixHostFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <limits>
+
+namespace platform {
+
+namespace {
+
+// One read(2)/write(2) never moves more than this, so counts fit ssize_t on
+// every host and a huge request cannot be misread as negative.
+constexpr int64_t kChunk = int64_t{1} << 30;
+
+}  // namespace
+
+PosixHostFile::~PosixHostFile() { ::close(fFd); }
+
+int64_t PosixHostFile::Read(void* buffer, int64_t count) {
+  if (count < 0) return -1;
+  auto* bytes = static_cast<unsigned char*>(buffer);
+  int64_t done = 0;
+  while (done < count) {
+    int64_t step = count - done < kChunk ? count - done : kChunk;
+    ssize_t got = ::read(fFd, bytes + done, static_cast<std::size_t>(step));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return done > 0 ? done : -1;
+    }
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
+int64_t PosixHostFile::Write(const void* buffer, int64_t count) {
+  if (count < 0) return -1;
+  const auto* bytes = static_cast<const unsigned char*>(buffer);
+  int64_t done = 0;
+  while (done < count) {
+    int64_t step = count - done < kChunk ? count - done : kChunk;
+    ssize_t put = ::write(fFd, bytes + done, static_cast<std::size_t>(step));
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      // Whatever reached the file counts; the caller sees a short write.
+      return done > 0 ? done : -1;
+    }
+    if (put == 0) break;
+    done += put;
+  }
+  return done;
+}
+
+bool PosixHostFile::Seek(int64_t offset) {
+  if (offset < 0 || offset > std::numeric_limits<off_t>::max()) return false;
+  return ::lseek(fFd, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
+int64_t PosixHostFile::Size() {
+  struct stat info {};
+  if (::fstat(fFd, &info) != 0) return -1;
+  return static_cast<int64_t>(info.st_size);
+}
+
+bool PosixHostFile::SetEndOfFile() {
+  off_t here = ::lseek(fFd, 0, SEEK_CUR);
+  if (here < 0) return false;
+  while (::ftruncate(fFd, here) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
+bool PosixHostFile::Flush() {
+  while (::fsync(fFd) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
+}  // namespace platform

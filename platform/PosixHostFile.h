@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/HostFile.h"
+
+namespace platform {
+
+// A host file over a POSIX descriptor. The descriptor carries the flock share
+// lock (if any) taken when it was opened; closing it releases the lock.
+class PosixHostFile : public HostFile {
+ public:
+  // Takes ownership of `fd`.
+  explicit PosixHostFile(int fd) : fFd(fd) {}
+  ~PosixHostFile() override;
+  PosixHostFile(const PosixHostFile&) = delete;
+  PosixHostFile& operator=(const PosixHostFile&) = delete;
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  bool Seek(int64_t offset) override;
+  int64_t Size() override;
+  bool SetEndOfFile() override;
+  bool Flush() override;
+
+ private:
+  int fFd;
+};
+
+}  // namespace platform
