@@ -1,0 +1,135 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "filesystem/CTGString.h"
+#include "filesystem/FSEntry.h"
+#include "filesystem/FSFile.h"
+#include "filesystem/FSFind.h"
+#include "platform/FolderListing.h"
+#include "platform/HostFile.h"
+
+// The layer every file of the organizer is listed, opened, created and deleted
+// through. It keeps a catalogue of mounted folders and their entries, taken
+// from disk listings and from the members of archives found in those folders
+// (an archive member is addressed as the archive's folder followed by the
+// member's name). Whatever is not catalogued goes straight to the disk, so on
+// an instance with nothing mounted (gFileSystem) every operation is a plain
+// disk operation.
+//
+// Paths are Windows-style ("c:\x\chair.iff", "/" also separates). Catalogue
+// keys are lower case with "\" separators; a folder key ends with "\". Every
+// host call goes through platform::HostEnv::Current().
+//
+// Used from one thread. The lock only serialises the seek-and-read pairs of
+// archive members, which share their archive's handle.
+class FileSystem {
+ public:
+  using Catalogue = std::map<CTGString, FSFolderTable>;
+
+  FileSystem();
+  // Closes every archive still open.
+  ~FileSystem();
+  FileSystem(const FileSystem&) = delete;
+  FileSystem& operator=(const FileSystem&) = delete;
+
+  // Catalogues one disk folder ("\" is added when the path lacks it; an empty
+  // path mounts nothing): its files and subfolders, and with `withArchives` the
+  // members of the archives in it (archive files themselves get no entry;
+  // without `withArchives` they are left out). With `recursive` the subfolders
+  // are mounted too, but never a folder the walk is already inside (a link
+  // loop). A folder that cannot be listed is left out. Always true.
+  bool Mount(const CTGString& folder, bool recursive, bool withArchives);
+  // Catalogues the members of one archive as read-only files of its folder.
+  // False when the archive cannot be opened (with a debugger message), is
+  // mounted already, or its directory cannot be read to the end (the members
+  // read before that stay catalogued).
+  bool MountArchive(const CTGString& archivePath);
+
+  // True when the normalised path is a catalogued folder key ("c:\x\").
+  bool IsFolder(const CTGString& path) const;
+  // Finds a file path's entry; stores its address in `entry` when given.
+  bool Lookup(const CTGString& path, FSEntry** entry = nullptr);
+  // The table of a catalogued folder, or null.
+  FSFolderTable* FolderEntries(const CTGString& folder);
+
+  // Starts a search for the names of one catalogued folder that match the
+  // pattern part of `patternPath` ("c:\x\*.iff"), in byte order of their lower
+  // case names, ignoring case. False, with nothing to continue, when the path
+  // has no folder part, the folder is not catalogued or nothing matches.
+  bool FindFirst(const CTGString& patternPath, FSFind* find);
+  // The next match; false at the end.
+  bool FindNext(FSFind* find);
+
+  // Opens a file; null on failure. Archive members open read-only (null when
+  // asked for writing). Everything else opens the caller's path on the disk,
+  // read-write and exclusive of other writers, or read-only; files above
+  // 2 GiB are refused.
+  FSFile* Open(const CTGString& path, bool forWriting);
+  // Closes and frees a file from Open. Null is ignored.
+  void Close(FSFile* file);
+  // Creates an empty disk file, or truncates an existing one that is not
+  // catalogued. A catalogued name is never created over.
+  bool Create(const CTGString& path);
+  // Deletes a disk file. Archive members cannot be deleted.
+  bool Delete(const CTGString& path);
+  // True for catalogued names (members and folders included) and for disk files
+  // that can be opened.
+  bool Exists(const CTGString& path);
+  // Closes every archive and empties the catalogue. Files opened on members and
+  // searches must be finished before.
+  void CloseArchives();
+
+  // "/" becomes "\" and ASCII capitals are lowered; nothing else changes.
+  static CTGString NormalizePath(const CTGString& path);
+  // Lowers a copy of at most kMaxPathLength characters of the path (cut at a
+  // zero byte), turns "/" into "\", and splits it after its last "\": the
+  // folder ends with "\" (empty when there is none), the name is the rest.
+  static void SplitFolderName(const CTGString& path, CTGString* folder, CTGString* name);
+  // Matches a name against a pattern of "*" (any run), "?" (any one character)
+  // and plain characters. "*" matches every name, "*.*" only names holding a
+  // dot; a run of two or more "*" at the end needs at least one character.
+  // Without caseSensitive, ASCII letters match either case, and a name or
+  // pattern longer than kMaxWildcardLength characters matches nothing.
+  static bool MatchWildcard(const CTGString& name, const CTGString& pattern, bool caseSensitive);
+  // An archive is recognised by its name alone: it ends in "far", any case.
+  static bool IsArchiveName(const CTGString& name);
+
+  static constexpr int32_t kMaxPathLength = 259;
+  static constexpr int32_t kMaxWildcardLength = 511;
+
+  const Catalogue& GetCatalogue() const { return fCatalogue; }
+
+  // The host's identity of a folder this instance listed, so that a walk over
+  // folders can notice a link back into a folder it is already inside. False
+  // for folders that were not listed from the disk.
+  bool MountedIdentity(const CTGString& folder, platform::FolderId* id) const;
+
+ private:
+  friend class FSFile;
+
+  void MountFolder(const CTGString& folder, bool recursive, bool withArchives,
+                   std::vector<platform::FolderId>* inside);
+  // Registers the folders enclosing member folder `folder` in the catalogued
+  // folders above it.
+  void RegisterMemberFolders(const CTGString& folder);
+  // Moves the search's cursor to the first match at or after it.
+  bool SettleOnMatch(FSFind* find);
+  std::mutex& Lock() { return fLock; }
+
+  Catalogue fCatalogue;
+  // Normalised archive path -> the archive's open handle, which its members
+  // borrow.
+  std::map<CTGString, std::unique_ptr<platform::HostFile>> fArchives;
+  // Folder key -> identity of the disk folder listed under it.
+  std::map<CTGString, platform::FolderId> fFolderIds;
+  std::mutex fLock;
+};
+
+// The process-wide instance. Nothing mounts into it, so its operations go
+// straight to the disk.
+extern FileSystem gFileSystem;
