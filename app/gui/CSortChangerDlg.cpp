@@ -99,10 +99,11 @@ void CSortChangerDlg::OnAbout() {
 
 void CSortChangerDlg::FillFileList(const StringBuffer& folder) {
   fScanFolder.Assign(folder);
-  fFileEntries.clear();
+  fFileList.Fill(fScanFolder);
   QListWidget* list = ListBox(kControlFiles);
   const QSignalBlocker quiet(list);
   list->clear();
+  for (size_t i = 0; i < fFileList.Count(); ++i) list->addItem(QString::fromUtf8(fFileList.Line(i).Text()));
 }
 
 void CSortChangerDlg::FillObjectList() {
@@ -119,7 +120,7 @@ void CSortChangerDlg::FillObjectList() {
 bool CSortChangerDlg::HasValidSelection() const {
   const int file = ListBox(kControlFiles)->currentRow();
   const int object = ListBox(kControlObjects)->currentRow();
-  return file >= 0 && static_cast<size_t>(file) < fFileEntries.size() && object >= 0 &&
+  return file >= 0 && static_cast<size_t>(file) < fFileList.Count() && object >= 0 &&
          static_cast<size_t>(object) < fObjectIds.size();
 }
 

@@ -5,6 +5,7 @@
 
 #include <QIcon>
 
+#include "app/core/FileList.h"
 #include "app/gui/TemplateDialog.h"
 #include "msrc/Util/FixedStringBuffer.h"
 
@@ -18,6 +19,9 @@ class CSortChangerDlg : public TemplateDialog {
 
   // The object folder read from the registry at initialisation.
   const StringBuffer& ObjectFolder() const { return fObjectFolder; }
+
+  // The object files behind the lines of the file list.
+  const FileList& Files() const { return fFileList; }
 
   void OnSysCommand(unsigned commandId) override;
 
@@ -40,6 +44,6 @@ class CSortChangerDlg : public TemplateDialog {
   QIcon fIcon;
   FixedStringBuffer<260> fObjectFolder;
   FixedStringBuffer<260> fScanFolder;
-  std::vector<FixedStringBuffer<260>> fFileEntries;
+  FileList fFileList;
   std::vector<int16_t> fObjectIds;
 };

@@ -1,0 +1,175 @@
+// Filling the file list over a large object folder: 20,000 files in 1,000
+// folders (a quarter of them ".iff", some read-only, 20 archives of 50
+// members), reached through a Wine prefix as the organizer sees it. The floor
+// is what any walk of that tree costs: a recursive listing that examines every
+// file once, with no catalogue. Both timings and their ratio are reported.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/core/FileList.h"
+#include "msrc/Util/FixedStringBuffer.h"
+#include "platform/HostEnv.h"
+#include "platform/PosixHostEnv.h"
+#include "tests/app/core/FarArchiveBytes.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kObjectFolder = "C:\\Games\\The Velt\\GameData\\UserObjects\\";
+constexpr int kTopFolders = 10;
+constexpr int kMiddleFolders = 9;   // in each top folder
+constexpr int kBottomFolders = 10;  // in each middle folder: 10 + 90 + 900 folders
+constexpr int kFilesPerFolder = 20;
+constexpr int kArchives = 20;
+constexpr int kMembersPerArchive = 50;
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The scratch prefix with the generated tree; removed when the program ends.
+class GeneratedPrefix {
+ public:
+  GeneratedPrefix() {
+    std::random_device seed;
+    for (;;) {
+      fRoot = fs::temp_directory_path() / ("velt-bench-" + std::to_string(std::mt19937_64(seed())()));
+      if (fs::create_directory(fRoot)) break;
+    }
+    fs::create_directories(fRoot / "dosdevices");
+    fs::create_directory_symlink("../drive_c", fRoot / "dosdevices" / "c:");
+    fObjects = fRoot / "drive_c" / "Games" / "The Velt" / "GameData" / "UserObjects";
+    fs::create_directories(fRoot / "drive_c" / "Games" / "The Velt" / "Downloads");
+
+    std::vector<fs::path> folders;
+    for (int t = 0; t < kTopFolders; ++t) {
+      const fs::path top = fObjects / ("Top" + std::to_string(t));
+      folders.push_back(top);
+      for (int m = 0; m < kMiddleFolders; ++m) {
+        const fs::path middle = top / ("Middle" + std::to_string(m));
+        folders.push_back(middle);
+        for (int b = 0; b < kBottomFolders; ++b) folders.push_back(middle / ("Bottom" + std::to_string(b)));
+      }
+    }
+    int archives = 0;
+    for (size_t f = 0; f < folders.size(); ++f) {
+      fs::create_directories(folders[f]);
+      for (int i = 0; i < kFilesPerFolder; ++i) {
+        const std::string stem = "Object" + std::to_string(f) + "_" + std::to_string(i);
+        // One archive in every 50th folder takes the place of a file.
+        if (i == 0 && f % (folders.size() / kArchives) == 0 && archives < kArchives) {
+          std::vector<std::pair<std::string, std::string>> members;
+          for (int m = 0; m < kMembersPerArchive; ++m) {
+            members.emplace_back("Member" + std::to_string(m) + (m % 2 ? ".iff" : ".spf"), std::string(64, 'm'));
+          }
+          WriteBytes(folders[f] / ("Pack" + std::to_string(archives++) + ".far"), FarArchiveBytes(members));
+          continue;
+        }
+        const bool iff = i % 4 == 0;
+        const fs::path file = folders[f] / (stem + (iff ? ".iff" : (i % 4 == 1 ? ".spf" : ".txt")));
+        WriteBytes(file, std::string(128, 'x'));
+        if (i == 8) {
+          fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                          fs::perm_options::remove);
+        }
+      }
+    }
+    // The host's name cache trusts a folder only once it has been quiet for
+    // a few seconds (see FolderNameCache); a player's folders are older than
+    // that, so wait until these are too.
+    std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+  }
+
+  ~GeneratedPrefix() {
+    std::error_code ignored;
+    fs::remove_all(fRoot, ignored);
+  }
+
+  const fs::path& root() const { return fRoot; }
+  const fs::path& objects() const { return fObjects; }
+
+ private:
+  fs::path fRoot;
+  fs::path fObjects;
+};
+
+GeneratedPrefix& Prefix() {
+  static GeneratedPrefix prefix;
+  return prefix;
+}
+
+// The floor: every folder listed and every file examined once.
+size_t WalkAndExamine(const fs::path& root) {
+  size_t files = 0;
+  std::error_code code;
+  for (auto it = fs::recursive_directory_iterator(root, code); !code && it != fs::recursive_directory_iterator();
+       it.increment(code)) {
+    if (fs::is_regular_file(fs::status(it->path(), code))) ++files;
+  }
+  return files;
+}
+
+double Milliseconds(std::chrono::steady_clock::duration duration) {
+  return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+void BM_FileListFill(benchmark::State& state) {
+  GeneratedPrefix& prefix = Prefix();
+  platform::PosixHostEnv host(prefix.root().string());
+  platform::HostEnv* previous = platform::HostEnv::Replace(&host);
+  const FixedStringBuffer<260> folder(kObjectFolder);
+
+  size_t entries = 0;
+  int runs = 0;
+  std::chrono::steady_clock::duration fillTime{};
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    FileList list;
+    list.Fill(folder);
+    entries = list.Count();
+    benchmark::DoNotOptimize(entries);
+    fillTime += std::chrono::steady_clock::now() - start;
+    ++runs;
+  }
+  platform::HostEnv::Replace(previous);
+
+  std::chrono::steady_clock::duration floorTime{};
+  size_t files = 0;
+  for (int i = 0; i < runs; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    files = WalkAndExamine(prefix.objects());
+    benchmark::DoNotOptimize(files);
+    floorTime += std::chrono::steady_clock::now() - start;
+  }
+  const double fillMs = Milliseconds(fillTime) / runs;
+  const double floorMs = Milliseconds(floorTime) / runs;
+  state.counters["entries"] = static_cast<double>(entries);
+  state.counters["files"] = static_cast<double>(files);
+  state.counters["fill_ms"] = fillMs;
+  state.counters["floor_ms"] = floorMs;
+  state.counters["ratio"] = floorMs > 0 ? fillMs / floorMs : 0;
+}
+BENCHMARK(BM_FileListFill)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_HostWalkFloor(benchmark::State& state) {
+  const fs::path& objects = Prefix().objects();
+  size_t files = 0;
+  for (auto _ : state) {
+    files = WalkAndExamine(objects);
+    benchmark::DoNotOptimize(files);
+  }
+  state.counters["files"] = static_cast<double>(files);
+}
+BENCHMARK(BM_HostWalkFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace

@@ -1,0 +1,34 @@
+#include "cli/RunVeltSort.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+#include <vector>
+
+#include "cli/CliCommand.h"
+#include "cli/FilesCommand.h"
+
+int RunVeltSort(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  // The parser reads argv[0] as the program name; a caller without one gets
+  // the default name and no arguments.
+  static const char* const kNoArguments[] = {"velt-sort", nullptr};
+  if (argc < 1 || argv == nullptr || argv[0] == nullptr) {
+    argc = 1;
+    argv = kNoArguments;
+  }
+
+  CLI::App app("Lists the object files of The Velt and changes their catalogue sorts.", "velt-sort");
+  app.require_subcommand(1);
+  std::vector<std::unique_ptr<CliCommand>> commands;
+  commands.push_back(std::make_unique<FilesCommand>(app));
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e, out, err);
+  }
+  for (const std::unique_ptr<CliCommand>& command : commands) {
+    if (command->Chosen()) return command->Run(out, err);
+  }
+  return 1;
+}

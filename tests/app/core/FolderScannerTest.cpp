@@ -1,0 +1,192 @@
+#include "app/core/FolderScanner.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/core/ExtScanner.h"
+#include "msrc/Util/FixedStringBuffer.h"
+#include "tests/app/core/FarArchiveBytes.h"
+#include "tests/app/core/GamePrefix.h"
+#include "tests/msrc/Util/AssertRecorder.h"
+
+namespace {
+
+// Records every folder and file the walk reports, with the writable flag of
+// each file, as paths relative to the object folder.
+class RecordingScanner : public FolderScanner {
+ public:
+  explicit RecordingScanner(std::string skip = {}) : fSkip(std::move(skip)) {}
+
+  int32_t EnterFolder(const StringBuffer& path) override {
+    fFolders.push_back(Relative(path));
+    return fFolders.back() == fSkip ? 0 : 1;
+  }
+  void FoundFile(const StringBuffer& path) override {
+    fFiles.emplace_back(Relative(path), Writable());
+  }
+
+  std::vector<std::string> fFolders;
+  std::vector<std::pair<std::string, bool>> fFiles;
+
+ private:
+  static std::string Relative(const StringBuffer& path) {
+    const std::string text = path.Text();
+    const std::string prefix = GamePrefix::kListedObjectFolder;
+    return text.compare(0, prefix.size(), prefix) == 0 ? text.substr(prefix.size()) : "!" + text;
+  }
+
+  std::string fSkip;
+};
+
+int32_t ScanObjects(FolderScanner* scanner, const char* folder = GamePrefix::kObjectFolder) {
+  FixedStringBuffer<260> path(folder);
+  return scanner->Scan(path);
+}
+
+using Files = std::vector<std::pair<std::string, bool>>;
+
+TEST(FolderScannerTest, ReportsLoweredPathsDepthFirstWithTheWritableFlag) {
+  GamePrefix game;
+  game.WriteObject("B.IFF");
+  game.WriteObject("a.txt");
+  game.WriteObject("Sub/Deeper/Deep.Iff");
+  game.WriteObject("Sub/locked.iff");
+  game.MakeReadOnly("GameData/UserObjects/Sub/locked.iff");
+
+  RecordingScanner scanner;
+  EXPECT_EQ(ScanObjects(&scanner), 0);
+  EXPECT_EQ(scanner.fFolders, (std::vector<std::string>{"sub", "sub\\deeper"}));
+  EXPECT_EQ(scanner.fFiles, (Files{{"a.txt", true},
+                                   {"b.iff", true},
+                                   {"sub\\deeper\\deep.iff", true},
+                                   {"sub\\locked.iff", false}}));
+}
+
+TEST(FolderScannerTest, ForwardSlashesAndCaseOfTheGivenPathDoNotMatter) {
+  GamePrefix game;
+  game.WriteObject("x.iff");
+  RecordingScanner scanner;
+  EXPECT_EQ(ScanObjects(&scanner, "c:/GAMES/the velt/GameData/UserObjects/"), 0);
+  EXPECT_EQ(scanner.fFiles, (Files{{"x.iff", true}}));
+}
+
+TEST(FolderScannerTest, MissingFolderOrPathWithoutSeparatorGivesMinusOne) {
+  GamePrefix game;
+  game.WriteObject("x.iff");
+  RecordingScanner scanner;
+  EXPECT_EQ(ScanObjects(&scanner, "C:\\Games\\The Velt\\Nothing\\"), -1);
+  EXPECT_EQ(ScanObjects(&scanner, "C:\\Games\\The Velt\\GameData\\UserObjects"), -1);
+  EXPECT_EQ(ScanObjects(&scanner, ""), -1);
+  EXPECT_TRUE(scanner.fFiles.empty());
+}
+
+TEST(FolderScannerTest, EnterFolderDecidesTheDescent) {
+  GamePrefix game;
+  game.WriteObject("keep/a.iff");
+  game.WriteObject("skip/b.iff");
+  RecordingScanner scanner("skip");
+  ScanObjects(&scanner);
+  EXPECT_EQ(scanner.fFolders, (std::vector<std::string>{"keep", "skip"}));
+  EXPECT_EQ(scanner.fFiles, (Files{{"keep\\a.iff", true}}));
+}
+
+TEST(FolderScannerTest, ArchiveMembersAreReportedReadOnlyAndTheArchiveIsNot) {
+  GamePrefix game;
+  game.WriteObject("pack.far", FarArchiveBytes({{"Member.iff", "m"}, {"Inner/Lamp.iff", "l"}}));
+  game.WriteObject("disk.iff");
+  RecordingScanner scanner;
+  ScanObjects(&scanner);
+  // "inner" exists only inside the archive: entered, but nothing is listed
+  // there, since each level is catalogued from the disk.
+  EXPECT_EQ(scanner.fFolders, (std::vector<std::string>{"inner"}));
+  EXPECT_EQ(scanner.fFiles, (Files{{"disk.iff", true}, {"member.iff", false}}));
+}
+
+TEST(FolderScannerTest, LinkLoopEndsAndDanglingLinkIsLeftOut) {
+  GamePrefix game;
+  game.WriteObject("a/x.iff");
+  game.scratch().Link("drive_c/Games/The Velt/GameData/UserObjects/a/loop", "../a");
+  game.scratch().Link("drive_c/Games/The Velt/GameData/UserObjects/a/dangling.iff", "nowhere.iff");
+  RecordingScanner scanner;
+  EXPECT_EQ(ScanObjects(&scanner), 0);
+  EXPECT_EQ(scanner.fFolders, (std::vector<std::string>{"a", "a\\loop"}));
+  EXPECT_EQ(scanner.fFiles, (Files{{"a\\x.iff", true}}));
+}
+
+TEST(FolderScannerTest, FolderReachedThroughTwoLinksWithoutALoopIsWalkedTwice) {
+  GamePrefix game;
+  game.WriteObject("shared/s.iff");
+  game.scratch().Link("drive_c/Games/The Velt/GameData/UserObjects/one", "shared");
+  RecordingScanner scanner;
+  ScanObjects(&scanner);
+  EXPECT_EQ(scanner.fFiles, (Files{{"one\\s.iff", true}, {"shared\\s.iff", true}}));
+}
+
+TEST(FolderScannerTest, PathsTooLongAreCutWithAReportAndNotFollowed) {
+  GamePrefix game;
+  // The object folder as listed has 39 characters; four levels of 50-character
+  // names bring it to 243 with the separators.
+  const std::string level(50, 'd');
+  const std::string deep = level + "/" + level + "/" + level + "/" + level;
+  game.WriteObject(deep + "/ok.iff");
+  game.WriteObject(deep + "/" + std::string(20, 'n') + ".iff");
+  game.WriteObject(deep + "/" + level + "/lost.iff");
+  // The folder path fits, but not with its separator.
+  game.WriteObject(deep + "/" + std::string(16, 'e') + "/lost.iff");
+
+  AssertRecorder reports;
+  RecordingScanner scanner;
+  ScanObjects(&scanner);
+  ASSERT_EQ(scanner.fFiles.size(), 1u);
+  std::string listedDeep = deep;
+  for (char& c : listedDeep) c = c == '/' ? '\\' : c;
+  EXPECT_EQ(scanner.fFiles[0].first, listedDeep + "\\ok.iff");
+  EXPECT_EQ(scanner.fFolders.size(), 5u);  // the four levels and the 16-character one
+  EXPECT_EQ(reports.Count(), 3u);
+  for (const std::string& report : reports.Reports()) {
+    EXPECT_NE(report.find("append losing characters"), std::string::npos) << report;
+  }
+
+  AssertRecorder tooLong;
+  FixedStringBuffer<400> overlong(GamePrefix::kObjectFolder);
+  overlong.Append(std::string(250, 'x').c_str());
+  overlong.Append("\\");
+  EXPECT_EQ(scanner.Scan(overlong), -1);
+  EXPECT_EQ(tooLong.Count(), 1u);
+}
+
+TEST(ExtScannerTest, CollectsWritableFilesOfTheExtensionIgnoringCase) {
+  GamePrefix game;
+  game.WriteObject("A.IFF");
+  game.WriteObject("b.Iff");
+  game.WriteObject("c.iffx");
+  game.WriteObject("d.if");
+  game.WriteObject("e.iff.txt");
+  game.WriteObject("x.iff/inside.txt");
+  game.WriteObject("ro.iff");
+  game.MakeReadOnly("GameData/UserObjects/ro.iff");
+  game.WriteObject("pack.far", FarArchiveBytes({{"member.iff", "m"}}));
+
+  std::vector<FixedStringBuffer<260>> found;
+  ExtScanner writableOnly(&found, ".IFF", true);
+  ScanObjects(&writableOnly);
+  std::vector<std::string> texts;
+  for (const auto& path : found) texts.emplace_back(path.Text());
+  const std::string root = GamePrefix::kListedObjectFolder;
+  EXPECT_EQ(texts, (std::vector<std::string>{root + "a.iff", root + "b.iff"}));
+
+  found.clear();
+  ExtScanner everyFile(&found, ".iff", false);
+  ScanObjects(&everyFile);
+  texts.clear();
+  for (const auto& path : found) texts.emplace_back(path.Text());
+  EXPECT_EQ(texts, (std::vector<std::string>{root + "a.iff", root + "b.iff", root + "member.iff", root + "ro.iff"}));
+
+  ExtScanner nowhere(nullptr, ".iff", false);
+  EXPECT_EQ(ScanObjects(&nowhere), 0);
+}
+
+}  // namespace
