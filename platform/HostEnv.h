@@ -31,6 +31,12 @@ class HostEnv {
   // host can reach (an unknown drive, a UNC path).
   virtual std::string HostPath(std::string_view windowsPath) = 0;
 
+  // The Windows-style path under which the program reaches a host path (for
+  // paths a person types on the host's command line): the drive whose folder
+  // holds it most closely, then the rest with "\" separators. Empty when no
+  // drive reaches it.
+  virtual std::string WindowsPath(std::string_view hostPath) = 0;
+
   // Text for a debugger; on Linux it goes to standard error.
   virtual void DebugOutput(std::string_view text) = 0;
 

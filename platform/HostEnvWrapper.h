@@ -14,6 +14,7 @@ class HostEnvWrapper : public HostEnv {
 
   Registry& MachineRegistry() override { return fTarget->MachineRegistry(); }
   std::string HostPath(std::string_view windowsPath) override { return fTarget->HostPath(windowsPath); }
+  std::string WindowsPath(std::string_view hostPath) override { return fTarget->WindowsPath(hostPath); }
   void DebugOutput(std::string_view text) override { fTarget->DebugOutput(text); }
   std::unique_ptr<HostFile> OpenFile(std::string_view windowsPath, const FileOpenOptions& options) override {
     return fTarget->OpenFile(windowsPath, options);

@@ -17,6 +17,7 @@ class PosixHostEnv : public HostEnv {
 
   Registry& MachineRegistry() override { return fRegistry; }
   std::string HostPath(std::string_view windowsPath) override { return fMapper.Map(windowsPath); }
+  std::string WindowsPath(std::string_view hostPath) override { return fMapper.ToWindows(hostPath); }
   // Writes the text to standard error, ending it with a newline if it has none.
   void DebugOutput(std::string_view text) override;
 

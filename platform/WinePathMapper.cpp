@@ -1,7 +1,9 @@
 #include "platform/WinePathMapper.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <utility>
 
 namespace platform {
@@ -102,6 +104,79 @@ void WinePathMapper::AppendMatched(const std::vector<std::string_view>& componen
 
 std::optional<std::string> WinePathMapper::MatchEntry(const std::string& folder, std::string_view name) const {
   return fNames.Match(folder, name);
+}
+
+}  // namespace platform
+
+namespace platform {
+
+namespace {
+
+// The host path with every link resolved; for a path that does not exist yet,
+// its folder resolved and its name kept. Empty when neither exists.
+std::string RealPath(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return {};
+  std::string resolved(real);
+  std::free(real);
+  return resolved;
+}
+
+std::string Resolved(const std::string& path) {
+  std::string resolved = RealPath(path);
+  if (!resolved.empty()) return resolved;
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos || slash + 1 == path.size()) return {};
+  const std::string name = path.substr(slash + 1);
+  if (name == "." || name == "..") return {};
+  const std::string folder = RealPath(slash == 0 ? std::string("/") : path.substr(0, slash));
+  if (folder.empty()) return {};
+  return (folder == "/" ? folder : folder + "/") + name;
+}
+
+}  // namespace
+
+std::string WinePathMapper::ToWindows(std::string_view hostPath) const {
+  if (hostPath.empty() || hostPath.find('\0') != std::string_view::npos) return {};
+  std::string absolute(hostPath);
+  if (absolute.front() != '/') {
+    char* cwd = ::getcwd(nullptr, 0);
+    if (cwd == nullptr) return {};
+    absolute = std::string(cwd) + "/" + absolute;
+    std::free(cwd);
+  }
+  const std::string target = Resolved(absolute);
+  if (target.empty()) return {};
+
+  std::string bestRoot;
+  char bestLetter = 0;
+  for (char letter = 'a'; letter <= 'z'; ++letter) {
+    const std::string drive = DriveRoot(letter);
+    if (drive.empty()) continue;
+    const std::string root = Resolved(drive);
+    if (root.empty()) continue;
+    const bool holds = root == "/" || target == root ||
+                       (target.compare(0, root.size(), root) == 0 && target[root.size()] == '/');
+    if (holds && (bestLetter == 0 || root.size() > bestRoot.size())) {
+      bestRoot = root;
+      bestLetter = letter;
+    }
+  }
+  if (bestLetter == 0) return {};
+
+  std::string rest = target.substr(bestRoot == "/" ? 1 : bestRoot.size());
+  if (rest.find('\\') != std::string::npos) return {};
+  std::string windows;
+  windows.push_back(static_cast<char>(bestLetter - 'a' + 'A'));
+  windows += ":\\";
+  for (char c : rest) {
+    if (c == '/') {
+      if (!windows.empty() && windows.back() != '\\') windows.push_back('\\');
+    } else {
+      windows.push_back(c);
+    }
+  }
+  return windows;
 }
 
 }  // namespace platform

@@ -35,6 +35,13 @@ class WinePathMapper {
   // unknown drive, a UNC or "\\?\" path, a path holding a NUL character.
   std::string Map(std::string_view windowsPath) const;
 
+  // The other way: the Windows-style path of a host path, through the drive
+  // whose folder (links resolved) holds it most closely ("/tmp/x" is
+  // "Z:\tmp\x" when z: leads to "/"). Relative paths start from the current
+  // folder. Empty when no drive reaches the path, or when a name in it holds a
+  // backslash, which a Windows-style path cannot carry.
+  std::string ToWindows(std::string_view hostPath) const;
+
   const std::string& prefix() const { return fPrefix; }
 
   // How many folders have been listed to match names, for tests and benchmarks.
