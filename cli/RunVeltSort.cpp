@@ -7,6 +7,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/FilesCommand.h"
+#include "cli/IffCommand.h"
 
 int RunVeltSort(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   // The parser reads argv[0] as the program name; a caller without one gets
@@ -21,6 +22,7 @@ int RunVeltSort(int argc, const char* const* argv, std::ostream& out, std::ostre
   app.require_subcommand(1);
   std::vector<std::unique_ptr<CliCommand>> commands;
   commands.push_back(std::make_unique<FilesCommand>(app));
+  commands.push_back(std::make_unique<IffCommand>(app));
 
   try {
     app.parse(argc, argv);

@@ -1,0 +1,210 @@
+// Damaged and hostile files: impossible sizes, maps that point anywhere or run
+// short, broken chains. Each gets a clear behaviour and never a read or write
+// outside the file, an endless walk or an allocation sized by unread bytes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "msrc/File/IFFResFile2.h"
+#include "tests/msrc/File/IFF2Builder.h"
+#include "tests/msrc/File/IFF2Fixture.h"
+#include "tests/msrc/File/IFF2Reader.h"
+
+namespace {
+
+class IFFResFile2BadInputTest : public IFF2Fixture {
+ protected:
+  // Adds and writes a small resource; the error it leaves.
+  static int32_t AddOne(IFFResFile2& file, int16_t id) {
+    MHandle handle = MakeHandle("added");
+    file.AddResource(handle, kObjd, id, Name(""), false);
+    file.WriteResource(handle);
+    return file.Error();
+  }
+};
+
+TEST_F(IFFResFile2BadInputTest, AWalkStopsAtASizeItCannotBelieve) {
+  for (const uint32_t size : {75u, 0u, 0x40000001u, 0xFFFFFFFFu}) {
+    IFF2Builder built('2', '0', 0);
+    built.Block("OBJD", 1, 0, "", "one");
+    built.Raw(IFF2Builder::BlockHeader("OBJD", static_cast<int32_t>(size), 2, 0, ""));
+    built.Block("OBJD", 3, 0, "", "three");
+    WriteFile(built.Bytes());
+    IFFResFile2 file;
+    ASSERT_EQ(file.Open(fPath), 0) << size;
+    EXPECT_EQ(file.CountResources(kObjd), 1) << size;
+    // Nothing is appended behind a break: the bytes there may be blocks.
+    EXPECT_EQ(AddOne(file, 9), IFFResFile2::kIFFErrDamaged);
+    file.Close();
+    EXPECT_EQ(ReadFile(), built.Bytes());
+  }
+}
+
+TEST_F(IFFResFile2BadInputTest, ABlockRunningPastTheEndIsListedButNotRead) {
+  IFF2Builder built('2', '0', 0);
+  built.Block("OBJD", 1, 0, "", "one");
+  built.Raw(IFF2Builder::BlockHeader("OBJD", 0x40000000, 2, 0, "") + "short");
+  WriteFile(built.Bytes());
+  IFFResFile2 file;
+  ASSERT_EQ(file.Open(fPath), 0);
+  EXPECT_EQ(file.CountResources(kObjd), 2);
+  const int32_t handles = CountLiveMHandles();
+  EXPECT_EQ(file.GetResource(kObjd, 2, nullptr), nullptr);
+  EXPECT_EQ(file.Error(), kResErrShortRead);
+  EXPECT_EQ(CountLiveMHandles(), handles);
+  EXPECT_EQ(AddOne(file, 9), IFFResFile2::kIFFErrDamaged);
+  file.Close();
+  EXPECT_EQ(ReadFile(), built.Bytes());
+}
+
+TEST_F(IFFResFile2BadInputTest, FewerThanAHeaderOfStrayBytesAreWrittenOver) {
+  IFF2Builder built('2', '0', 0);
+  built.Block("OBJD", 1, 0, "", "one");
+  const int32_t tail = built.Raw(std::string(75, '#'));
+  WriteFile(built.Bytes());
+  IFFResFile2 file;
+  ASSERT_EQ(file.Open(fPath), 0);
+  EXPECT_EQ(AddOne(file, 2), 0);
+  file.Close();
+  const IFF2Reader reader(ReadFile());
+  EXPECT_EQ(reader.At(tail)->payload, "added");
+  EXPECT_EQ(reader.Resources().back().type, "rsmp");
+}
+
+TEST_F(IFFResFile2BadInputTest, AMapThatPointsAnywhereIsIgnored) {
+  IFF2Builder built;
+  built.Block("OBJD", 1, 0, "", "one");
+  const int32_t free = built.Free(80);
+  const int32_t other = built.Block("STR#", 0, 0, "", "s");
+  for (const uint32_t named : {10u, 64u, static_cast<uint32_t>(free), static_cast<uint32_t>(other), 5000u,
+                               0x80000000u, 0xFFFFFFFFu}) {
+    built.SetMapOffset(named);
+    WriteFile(built.Bytes());
+    IFFResFile2 file;
+    ASSERT_EQ(file.Open(fPath), 0) << named;
+    EXPECT_FALSE(file.OpenedFromMap());
+    EXPECT_EQ(file.CountTypes(), 2);
+    EXPECT_EQ(BytesOf(file.GetResource(kObjd, 1, nullptr)), "one");
+    file.Close();
+    EXPECT_EQ(ReadFile(), built.Bytes());
+  }
+}
+
+TEST_F(IFFResFile2BadInputTest, AMapThatIsNotThisFilesIsIgnored) {
+  const std::vector<std::string> payloads = {
+      // lists itself
+      IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0, ""}}}, {"rsmp", {{144, 0, 0, ""}}}}),
+      // names a place past the end, or inside the file header
+      IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0, ""}, {9000, 2, 0, ""}}}}),
+      IFF2Builder::MapPayload(0, {{"OBJD", {{10, 1, 0, ""}}}}),
+      // counts far beyond the bytes that follow them
+      IFF2Builder::MapPayload(0, {}).substr(0, 16) + IFF2Builder::LittleEndian32(0x7FFFFFFF) + "DJBO",
+      IFF2Builder::MapPayload(0, {}).substr(0, 16) + IFF2Builder::LittleEndian32(1) + "DJBO" +
+          IFF2Builder::LittleEndian32(0x80000000) + IFF2Builder::LittleEndian32(64),
+      // a name without its zero at the end of the payload
+      IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0, "abc"}}}}).substr(0, 39),
+      // shorter than the serializer's own header
+      "tiny",
+  };
+  for (const std::string& payload : payloads) {
+    IFF2Builder built;
+    built.Block("OBJD", 1, 0, "one", "1234");
+    built.Block("OBJD", 3, 0, "", "3");
+    built.SetMapOffset(static_cast<uint32_t>(built.Block("rsmp", 0, 0x0010, "", payload)));
+    WriteFile(built.Bytes());
+    IFFResFile2 file;
+    ASSERT_EQ(file.Open(fPath), 0);
+    EXPECT_FALSE(file.OpenedFromMap()) << payload.size();
+    EXPECT_EQ(file.CountTypes(), 1);
+    EXPECT_EQ(file.CountResources(kObjd), 2);
+    EXPECT_EQ(BytesOf(file.GetResource(kObjd, 3, nullptr)), "3");
+    file.Close();
+  }
+}
+
+TEST_F(IFFResFile2BadInputTest, AMapEntryThatNamesAnotherBlockNeverWritesThere) {
+  IFF2Builder built;
+  built.Block("OBJD", 1, 0, "", "one");
+  built.Block("OBJD", 2, 0, "", "two");
+  // The map puts OBJD 1 at OBJD 2's block.
+  built.SetMapOffset(static_cast<uint32_t>(
+      built.Block("rsmp", 0, 0x0010, "", IFF2Builder::MapPayload(0, {{"OBJD", {{143, 1, 0, ""}, {143, 2, 0, ""}}}}))));
+  WriteFile(built.Bytes());
+  IFFResFile2 file;
+  ASSERT_EQ(file.Open(fPath), 0);
+  ASSERT_TRUE(file.OpenedFromMap());
+  EXPECT_EQ(file.GetResource(kObjd, 1, nullptr), nullptr);
+  EXPECT_EQ(file.Error(), IFFResFile2::kIFFErrDamaged);
+  MHandle replacement = MakeHandle("ONE");
+  file.AddResource(replacement, kObjd, 1, Name(""), false);
+  file.WriteResource(replacement);
+  EXPECT_EQ(file.Error(), 0);
+  file.SetResInfo(replacement, 1, Name("named"), 0);
+  EXPECT_EQ(file.Error(), 0);
+  file.RemoveResource(replacement);
+  EXPECT_EQ(file.Error(), 0);
+  EXPECT_EQ(BytesOf(file.GetResource(kObjd, 2, nullptr)), "two");
+  ASSERT_EQ(file.Close(), 0);
+  const IFF2Reader reader(ReadFile());
+  EXPECT_EQ(reader.At(143)->payload, "two");
+  EXPECT_EQ(reader.At(143)->id, 2);
+}
+
+TEST_F(IFFResFile2BadInputTest, ABrokenChainBehindAMapStillTakesInPlaceWrites) {
+  IFF2Builder built;
+  built.Block("OBJD", 1, 0, "", "one");
+  const int32_t broken = built.Block("OBJD", 2, 0, "", "two");
+  built.Block("OBJD", 3, 0, "", "three");
+  built.SetMapOffset(static_cast<uint32_t>(built.Block(
+      "rsmp", 0, 0x0010, "", IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0, ""}, {143, 2, 0, ""}, {222, 3, 0, ""}}}}))));
+  std::string bytes = built.Bytes();
+  bytes.replace(static_cast<size_t>(broken) + 4, 4, IFF2Builder::BigEndian32(12));
+  WriteFile(bytes);
+  IFFResFile2 file;
+  ASSERT_EQ(file.Open(fPath), 0);
+  ASSERT_TRUE(file.OpenedFromMap());
+  MHandle three = file.GetResource(kObjd, 3, nullptr);
+  EXPECT_EQ(BytesOf(three), "three");
+  std::memcpy(LockMHandle(three), "THREE", 5);
+  UnlockMHandle(three);
+  file.WriteResource(three);
+  EXPECT_EQ(file.Error(), 0);
+  EXPECT_EQ(AddOne(file, 4), IFFResFile2::kIFFErrDamaged);
+  EXPECT_EQ(file.Close(), IFFResFile2::kIFFErrDamaged);  // no place for a map either
+  const std::string after = ReadFile();
+  EXPECT_EQ(after.size(), bytes.size());
+  EXPECT_EQ(after.substr(222 + 76, 5), "THREE");
+  EXPECT_EQ(after.substr(static_cast<size_t>(broken), 76), bytes.substr(static_cast<size_t>(broken), 76));
+}
+
+TEST_F(IFFResFile2BadInputTest, TypeCodeZeroIsATypeLikeAnyOther) {
+  IFF2Builder built;
+  built.Raw(IFF2Builder::BlockHeader(std::string(4, '\0'), 77, 1, 0, "") + "0");
+  WriteFile(built.Bytes());
+  IFFResFile2 file;
+  ASSERT_EQ(file.Open(fPath), 0);
+  EXPECT_EQ(file.CountTypes(), 1);
+  EXPECT_EQ(file.GetIndType(1), 0u);
+  EXPECT_EQ(file.Error(), 0);
+  EXPECT_EQ(BytesOf(file.GetResource(0, 1, nullptr)), "0");
+  file.Close();
+}
+
+TEST_F(IFFResFile2BadInputTest, AnUnterminatedBlockNameReadsAsSixtyThreeCharacters) {
+  IFF2Builder built;
+  std::string block = IFF2Builder::BlockHeader("OBJD", 77, 1, 0, "");
+  block.replace(12, 64, std::string(64, 'z'));
+  built.Raw(block + "!");
+  WriteFile(built.Bytes());
+  IFFResFile2 file;
+  ASSERT_EQ(file.Open(fPath), 0);
+  Name name;
+  file.GetResName(file.GetResource(kObjd, 1, nullptr), &name);
+  EXPECT_EQ(std::string(name.Text()), std::string(63, 'z'));
+  EXPECT_EQ(BytesOf(file.GetNamedResource(kObjd, Name(std::string(63, 'Z').c_str()), nullptr)), "!");
+  file.Close();
+}
+
+}  // namespace
