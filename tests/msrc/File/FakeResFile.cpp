@@ -111,6 +111,7 @@ void FakeResFile::GetPath(StringBuffer* path) { path->Assign(fPath); }
 bool FakeResFile::ValidFile() { return fOpen; }
 
 int16_t FakeResFile::CountTypes() {
+  if (SetError(fFailCounts) != kResErrNone) return 0;
   std::vector<ResType> types;
   for (const Entry& e : fEntries) {
     if (std::find(types.begin(), types.end(), e.type) == types.end()) types.push_back(e.type);
@@ -132,7 +133,7 @@ ResType FakeResFile::GetIndType(int16_t index) {
 }
 
 int16_t FakeResFile::CountResources(ResType type) {
-  SetError(kResErrNone);
+  if (SetError(fFailCounts) != kResErrNone) return 0;
   const auto matches = [&](const Entry& e) { return e.type == type; };
   return static_cast<int16_t>(std::count_if(fEntries.begin(), fEntries.end(), matches));
 }

@@ -37,6 +37,9 @@ class FakeResFile : public iResFile {
   void SetWritable(bool writable) { fWritable = writable; }
   // The next WriteResource fails with this code (0: none).
   void FailNextWrite(int32_t code) { fFailWrite = code; }
+  // CountTypes and CountResources fail with this code until it is set back
+  // to 0.
+  void FailCounts(int32_t code) { fFailCounts = code; }
 
   int fLookups = 0;           // GetResource calls
   int fSetResInfoCalls = 0;
@@ -85,4 +88,5 @@ class FakeResFile : public iResFile {
   bool fOpen = false;
   bool fWritable = true;
   int32_t fFailWrite = 0;
+  int32_t fFailCounts = 0;
 };
