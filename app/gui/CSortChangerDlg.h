@@ -1,16 +1,16 @@
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
 #include <QIcon>
 
 #include "app/core/FileList.h"
+#include "app/core/Organizer.h"
 #include "app/gui/TemplateDialog.h"
 #include "msrc/Util/FixedStringBuffer.h"
 
 // The organizer's main window: the file list, the object list, the sort
-// controls and the Save and About buttons.
+// controls and the Save and About buttons. The state behind the controls (the
+// files, the objects, the current sort values) lives in an Organizer; the
+// dialog shows it and turns the user's choices into its operations.
 class CSortChangerDlg : public TemplateDialog {
   Q_OBJECT
 
@@ -21,12 +21,17 @@ class CSortChangerDlg : public TemplateDialog {
   const StringBuffer& ObjectFolder() const { return fObjectFolder; }
 
   // The object files behind the lines of the file list.
-  const FileList& Files() const { return fFileList; }
+  const FileList& Files() const { return fOrganizer.Files(); }
+
+  // The objects and current sort values behind the controls.
+  const Organizer& Core() const { return fOrganizer; }
 
   void OnSysCommand(unsigned commandId) override;
 
   // The text of the message shown when the game is not installed.
   static const char* const kNotInstalledText;
+  // The caption of the program's message boxes.
+  static const char* const kMessageCaption;
 
  protected:
   bool OnInitDialog() override;
@@ -37,13 +42,21 @@ class CSortChangerDlg : public TemplateDialog {
   void FillObjectList();
   void LoadObjectSorts();
   void ResetSortControls();
+  void ShowSorts();
+  void OnFunctionSortChanged();
+  void OnSubsortChanged();
+  void OnRoomSortChanged();
+  void OnDowntownClicked();
   void OnAbout();
   void OnSave();
-  bool HasValidSelection() const;
+  // Hands the lines selected in the two lists to the organizer.
+  void TakeSelection();
+  // Click sound and Save enabled: what every sort change ends with.
+  void SortChanged();
+  void ShowMessage(const QString& text);
 
   QIcon fIcon;
   FixedStringBuffer<260> fObjectFolder;
   FixedStringBuffer<260> fScanFolder;
-  FileList fFileList;
-  std::vector<int16_t> fObjectIds;
+  Organizer fOrganizer;
 };

@@ -1,6 +1,11 @@
 #include "app/gui/DialogResources.h"
 
+#include <span>
+#include <string>
+#include <vector>
+
 #include "app/gui/ResourceIds.h"
+#include "msrc/Objects/SortVocabulary.h"
 
 namespace {
 
@@ -9,13 +14,9 @@ constexpr uint32_t kComboStyle = kStyleVScroll | kStyleTabStop;
 constexpr uint32_t kButtonStyle = kStyleTabStop;
 constexpr uint32_t kPopupFrame = kFrameCaption | kFrameSysMenu | kFrameModal;
 
-const std::vector<std::string> kFunctionSortItems = {
-    "None", "Seating", "Surfaces", "Appliances", "Electronics",
-    "Plumbing", "Decorative", "Other", "Lighting"};
-const std::vector<std::string> kRoomSortItems = {
-    "None", "Kitchen", "Bedroom", "Bathroom", "Family",
-    "Outside", "Dining", "Other", "Study"};
-const std::vector<std::string> kSubsortItems = {"None", "Other"};
+std::vector<std::string> Texts(std::span<const char* const> items) {
+  return std::vector<std::string>(items.begin(), items.end());
+}
 
 DialogTemplate MainDialog() {
   DialogTemplate t;
@@ -33,11 +34,11 @@ DialogTemplate MainDialog() {
       {kNoControlId, ControlKind::kStaticText, "Objects:", 95, 1, 27, 8, kStyleNone, {}},
       {kControlAbout, ControlKind::kBitmapButton, "About", 223, 0, 70, 17, kButtonStyle, {}},
       {kNoControlId, ControlKind::kStaticText, "Function Sort:", 221, 23, 43, 8, kStyleNone, {}},
-      {kControlFunctionSort, ControlKind::kComboBox, "", 222, 34, 74, 100, kComboStyle, kFunctionSortItems},
+      {kControlFunctionSort, ControlKind::kComboBox, "", 222, 34, 74, 100, kComboStyle, Texts(FunctionSortItems())},
       {kNoControlId, ControlKind::kStaticText, "Function Subsort:", 221, 48, 52, 8, kStyleNone, {}},
-      {kControlSubsort, ControlKind::kComboBox, "", 222, 58, 74, 88, kComboStyle, kSubsortItems},
+      {kControlSubsort, ControlKind::kComboBox, "", 222, 58, 74, 88, kComboStyle, Texts(SubsortItems(0))},
       {kNoControlId, ControlKind::kStaticText, "Room Sort:", 221, 75, 33, 8, kStyleNone, {}},
-      {kControlRoomSort, ControlKind::kComboBox, "", 222, 85, 74, 99, kComboStyle, kRoomSortItems},
+      {kControlRoomSort, ControlKind::kComboBox, "", 222, 85, 74, 99, kComboStyle, Texts(RoomSortItems())},
       {kNoControlId, ControlKind::kStaticText, "Downtown Sort:", 221, 103, 47, 8, kStyleNone, {}},
       {kControlDining, ControlKind::kCheckBox, "Dining", 221, 112, 38, 10, kStyleTabStop, {}},
       {kControlOutdoor, ControlKind::kCheckBox, "Outdoor", 221, 123, 36, 10, kStyleTabStop, {}},

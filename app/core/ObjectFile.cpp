@@ -1,0 +1,164 @@
+#include "app/core/ObjectFile.h"
+
+#include <cstring>
+
+#include "filesystem/CTGString.h"
+#include "filesystem/FileSystem.h"
+#include "msrc/File/ObjResFile.h"
+#include "msrc/Objects/ObjDefinition.h"
+#include "msrc/Util/FixedStringBuffer.h"
+#include "msrc/Util/PathSplit.h"
+
+namespace {
+
+constexpr const char* kFileExtension = ".iff";
+constexpr int32_t kPathCapacity = 260;
+
+// Appends without cutting: false (out cleared) when the whole would not fit.
+bool Joined(const StringBuffer& head, const char* tail, StringBuffer* out) {
+  out->Clear();
+  const int32_t tailLength = static_cast<int32_t>(std::strlen(tail));
+  if (head.Length() + tailLength >= out->Capacity()) return false;
+  out->Assign(head);
+  out->Append(tail);
+  return true;
+}
+
+DefinitionSorts StoredSorts(const SortValues& values) {
+  // The record keeps the low 16 bits of each value.
+  DefinitionSorts sorts;
+  sorts.fRoom = static_cast<int16_t>(values.fRoom);
+  sorts.fFunction = static_cast<int16_t>(values.fFunction);
+  sorts.fSubsort = static_cast<int16_t>(values.fSubsort);
+  sorts.fDowntown = static_cast<int16_t>(values.fDowntown);
+  return sorts;
+}
+
+// The member of the group that handed out `handle`, or null.
+iResFile* Holder(ObjResFile& group, MHandle handle) {
+  for (int16_t i = 0; i < group.CountFiles(); ++i) {
+    iResFile* member = group.GetFile(i);
+    int16_t id = 0;
+    member->GetResID(handle, &id);
+    if (member->Error() == kResErrNone) return member;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool ObjectFile::GroupPathFor(const StringBuffer& entry, StringBuffer* out) {
+  FixedStringBuffer<kPathCapacity> name;
+  FixedStringBuffer<kPathCapacity> extension;
+  SplitPath(entry.Text(), nullptr, &name, &extension);
+  if (extension.Length() == 0 && name.Length() > 0) {
+    if (entry.Length() >= out->Capacity()) {
+      out->Clear();
+      return false;
+    }
+    out->Assign(entry);
+    return true;
+  }
+  return Joined(entry, kFileExtension, out);
+}
+
+bool ObjectFile::FilePathFor(const StringBuffer& entry, StringBuffer* out) {
+  return Joined(entry, kFileExtension, out);
+}
+
+bool ObjectFile::EntryForFile(const StringBuffer& filePath, StringBuffer* entry) {
+  entry->Clear();
+  const int32_t extensionLength = static_cast<int32_t>(std::strlen(kFileExtension));
+  const int32_t length = filePath.Length();
+  if (length < extensionLength || length > entry->Capacity() - 1 + extensionLength) return false;
+  const FixedStringBuffer<8> extension(filePath.Text() + length - extensionLength);
+  if (extension.CompareNoCase(kFileExtension, -1) != 0) return false;
+  entry->Append(filePath, length - extensionLength);
+  return true;
+}
+
+int32_t ObjectFile::ListObjects(const StringBuffer& entry, std::vector<ListedObject>* objects) {
+  objects->clear();
+  FixedStringBuffer<kPathCapacity> path;
+  if (!GroupPathFor(entry, &path)) return kResErrNoSuchFile;
+  ObjResFile group;
+  const int32_t opened = group.Open(path);
+  if (!group.ValidFile()) return opened != kResErrNone ? opened : kResErrNotOpen;
+  ListObjects(group, objects);
+  return kResErrNone;
+}
+
+void ObjectFile::ListObjects(iResFile& file, std::vector<ListedObject>* objects) {
+  objects->clear();
+  const int16_t count = file.CountResources(kObjdType);
+  for (int32_t index = 1; index <= count; ++index) {
+    MHandle handle = file.GetIndResource(kObjdType, static_cast<int16_t>(index), SwizzleDefinition);
+    if (handle == nullptr) continue;
+    ListedObject line;
+    file.GetResName(handle, &line.fName);
+    NormalizeDefinition(handle);
+    int16_t groupId = 0;
+    int16_t groupSlot = 0;
+    if (!ReadDefinitionGroup(handle, &groupId, &groupSlot)) continue;
+    if (groupId == 0 || groupSlot == kObjdLeadSlot) {
+      file.GetResID(handle, &line.fId);
+      objects->push_back(line);
+    }
+  }
+}
+
+LoadResult ObjectFile::LoadSorts(const StringBuffer& entry, int16_t id, SortValues* values) {
+  FixedStringBuffer<kPathCapacity> path;
+  if (!GroupPathFor(entry, &path)) return LoadResult::kNotFound;
+  ObjResFile group;
+  group.Open(path);
+  MHandle handle = group.GetResource(kObjdType, id, SwizzleDefinition);
+  if (handle == nullptr) return LoadResult::kNotFound;
+  NormalizeDefinition(handle);
+  DefinitionSorts sorts;
+  if (!ReadDefinitionSorts(handle, &sorts)) return LoadResult::kNotFound;
+  values->fDowntown = sorts.fDowntown;
+  values->fRoom = sorts.fRoom;
+  values->fFunction = sorts.fFunction;
+  values->fSubsort = sorts.fSubsort;
+  return values->InBuyCatalogue() ? LoadResult::kLoaded : LoadResult::kNotInCatalogue;
+}
+
+SaveResult ObjectFile::SaveSorts(const StringBuffer& entry, int16_t id, const SortValues& values) {
+  FixedStringBuffer<kPathCapacity> path;
+  if (!GroupPathFor(entry, &path)) return SaveResult::Failed(SaveResult::Stage::kOpen, kResErrNoSuchFile);
+  ObjResFile group;
+  const int32_t opened = group.Open(path);
+  if (!group.ValidFile()) {
+    // The file was listed, so it was there: say whether it has gone or is
+    // merely held.
+    FixedStringBuffer<kPathCapacity> file;
+    const bool present = FilePathFor(entry, &file) && gFileSystem.Exists(CTGString(file.Text()));
+    return SaveResult::Failed(SaveResult::Stage::kOpen,
+                              !present ? kResErrNoSuchFile : (opened != kResErrNone ? opened : kResErrNotOpen));
+  }
+  MHandle handle = group.GetResource(kObjdType, id, SwizzleDefinition);
+  if (handle == nullptr) return SaveResult::NotFound();
+
+  NormalizeDefinition(handle);
+  if (!WriteDefinitionSorts(handle, StoredSorts(values))) return SaveResult::NotFound();
+
+  iResFile* holder = Holder(group, handle);
+  group.WriteResource(handle);
+  int32_t writeError = group.Error();
+  if (writeError != kResErrNone && holder != nullptr) {
+    // The chain answers with the last writable member it asked, which says
+    // "not mine" whenever the holder was read-only or asked earlier; the
+    // holder's own state tells what really happened.
+    const int32_t holderError = holder->Error();
+    if (!holder->IsWritable()) {
+      writeError = kResErrNotWritable;
+    } else if (holderError != kResErrNone) {
+      writeError = holderError;
+    }
+  }
+  const int32_t closeError = group.Close();
+  if (writeError != kResErrNone) return SaveResult::Failed(SaveResult::Stage::kWrite, writeError);
+  if (closeError != kResErrNone) return SaveResult::Failed(SaveResult::Stage::kClose, closeError);
+  return SaveResult::Saved();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "app/core/ListedObject.h"
+#include "app/core/LoadResult.h"
+#include "app/core/SaveResult.h"
+#include "app/core/SortValues.h"
+#include "msrc/Util/StringBuffer.h"
+
+class iResFile;
+
+// The object definitions of one object file, reached through its file entry
+// (the file's folder and name without ".iff", as the file list keeps it).
+// Every call opens an object-file group on the entry, uses it and destroys
+// it, so no file stays open between calls. The dialog and the command line
+// both work through these.
+class ObjectFile {
+ public:
+  // The path the object-file group is opened on for `entry`. Normally the
+  // entry itself, which reaches the file and its companions (.spf, .stx,
+  // .dir). When the entry's name part has an extension of its own
+  // ("lamp.old", "combo.spf") or is empty (the file ".iff"), the bare entry
+  // would name another file or nothing, so the entry followed by ".iff" is
+  // used, which reaches exactly the listed file. False (out cleared) when the
+  // path does not fit a path buffer.
+  static bool GroupPathFor(const StringBuffer& entry, StringBuffer* out);
+
+  // The listed file itself: the entry followed by ".iff".
+  static bool FilePathFor(const StringBuffer& entry, StringBuffer* out);
+
+  // The entry of a file path that ends in ".iff" (any letter case): the path
+  // without it. False (out cleared) for any other path.
+  static bool EntryForFile(const StringBuffer& filePath, StringBuffer* entry);
+
+  // Replaces `objects` with one line per definition that stands alone or
+  // leads its group, in the order of the resources' indices. Answers 0 when
+  // the group opened, else the group's error (the list is then empty).
+  static int32_t ListObjects(const StringBuffer& entry, std::vector<ListedObject>* objects);
+  // The same over a resource file that is open already: each OBJD resource
+  // by index; one that fails to load is skipped. A name longer than 63
+  // characters is cut, with the string buffer's report.
+  static void ListObjects(iResFile& file, std::vector<ListedObject>* objects);
+
+  // Reads the four sorts of definition `id` (sign-extended from 16 bits)
+  // after normalising the record in memory. kNotFound leaves `values` as
+  // they were.
+  static LoadResult LoadSorts(const StringBuffer& entry, int16_t id, SortValues* values);
+
+  // Writes the low 16 bits of the four values into definition `id`: the
+  // record is normalised (version 138, 216 bytes), its four sort words set,
+  // and it is written back through the group; the group is then closed,
+  // which stores the file's resource map. A write or close that fails is a
+  // failure with its reason; so is a file that cannot be opened at all.
+  static SaveResult SaveSorts(const StringBuffer& entry, int16_t id, const SortValues& values);
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What saving an object's sorts came to. A failure carries the resource-file
+// error code and a plain-words reason that the dialog shows and the command
+// line prints, so both say the same.
+struct SaveResult {
+  enum class Status {
+    kNothingSelected,  // no valid file line or object line: nothing was tried
+    kNotFound,         // the file opened but holds no such definition
+    kSaved,
+    kFailed,
+  };
+  // Where a failed save stopped.
+  enum class Stage {
+    kNone,
+    kOpen,   // the file could not be opened at all
+    kWrite,  // writing the definition back
+    kClose,  // closing the file, which writes its resource map
+  };
+
+  static SaveResult NothingSelected();
+  static SaveResult NotFound();
+  static SaveResult Saved();
+  static SaveResult Failed(Stage stage, int32_t error);
+
+  // The reason shown for a failure at `stage` with `error`:
+  // - the file is gone (kOpen with kResErrNoSuchFile) or cannot be opened;
+  // - read-only or in use (kResErrNotWritable);
+  // - a write the disk refused (short writes, failed flushes or size changes);
+  // - a failed read, a damaged file, too little memory;
+  // - otherwise a generic sentence with the code.
+  static std::string ReasonFor(Stage stage, int32_t error);
+
+  bool Succeeded() const { return fStatus == Status::kSaved; }
+
+  Status fStatus = Status::kNothingSelected;
+  Stage fStage = Stage::kNone;
+  int32_t fError = 0;
+  std::string fReason;
+};
