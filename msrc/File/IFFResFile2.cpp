@@ -1,6 +1,7 @@
 #include "msrc/File/IFFResFile2.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <vector>
@@ -18,6 +19,12 @@ constexpr int32_t kHeaderSize = IFFBlockHeader::kSize;
 constexpr int32_t kMapVersion = 0;
 constexpr int64_t kLastOffset = std::numeric_limits<int32_t>::max();
 constexpr int32_t kMaxPayloadSize = kMaxBlockSize - kHeaderSize;
+// The most Load reads in one go on the strength of the known block starts:
+// free space behind a block is not always known, and is read for nothing.
+constexpr int32_t kOneReadLimit = 256 * 1024;
+// A walk reads this much at a time: block headers of small blocks come many
+// to a read, and the pages they lie in are read from the disk either way.
+constexpr int32_t kReadAheadSize = 32 * 1024;
 
 int16_t AsCount(int32_t count) { return static_cast<int16_t>(std::min<int32_t>(count, 0x7FFF)); }
 
@@ -71,6 +78,7 @@ int32_t IFFResFile2::Open(const StringBuffer& path) {
   fOpenedVersion = version25 ? 25 : 20;
   fMapBlockIsMap = false;
   fHint = -1;
+  fBlockStarts.clear();
   fMap = std::make_unique<IFFResMap>();
   int32_t length = 0;
   FlatFile::GetSize(&length);
@@ -84,19 +92,12 @@ int32_t IFFResFile2::Open(const StringBuffer& path) {
 bool IFFResFile2::TryStoredMap(int32_t mapOffset, int32_t fileLength) {
   IFFBlockHeader header;
   if (ReadChainBlock(mapOffset, fileLength, &header) != ChainStep::kBlock || header.IsFree() ||
-      header.fType != IFFResMap::kType)
+      header.fType != IFFResMap::kType || static_cast<int64_t>(mapOffset) + header.fSize > fileLength)
     return false;
-  ResMapEntry* entry = fMap->AddEntry(IFFResMap::kType);
-  entry->fOffset = mapOffset;
-  entry->fId = header.fId;
-  entry->fFlags = entry->fStoredFlags = header.fFlags;
-  header.GetName(&entry->fName);
-  if (Load(entry, IFFResMap::kType, nullptr) != kResErrNone) {
-    fMap->Clear();
-    return false;
-  }
-  MHandle handle = entry->TakeHandle();
-  fMap->Clear();
+  // The payload follows the header just read.
+  int32_t status = kResErrNone;
+  MHandle handle = PayloadHandle(header.fSize - kHeaderSize, nullptr, nullptr, &status);
+  if (handle == nullptr) return false;
   bool usable = GetMHandleSize(handle) >= Recon::Header::kSize;
   if (usable) {
     SimpleReconObject<IFFResMap> object(fMap.get(), IFFResMap::kType);
@@ -118,14 +119,23 @@ bool IFFResFile2::TryStoredMap(int32_t mapOffset, int32_t fileLength) {
     return false;
   }
   fMapBlockIsMap = true;
+  fBlockStarts = {mapOffset, fileLength};
+  for (const ResMapType& type : fMap->Types()) {
+    for (int32_t i = 0; i < type.Count(); ++i) fBlockStarts.push_back(type.At(i)->fOffset);
+  }
+  std::sort(fBlockStarts.begin(), fBlockStarts.end());
+  fBlockStarts.erase(std::unique(fBlockStarts.begin(), fBlockStarts.end()), fBlockStarts.end());
   return true;
 }
 
 void IFFResFile2::WalkChain(int32_t fileLength) {
   fMap->Clear();
+  fBlockStarts.clear();
   IFFBlockHeader header;
-  for (int32_t offset = kUniqueHeaderSize; ReadChainBlock(offset, fileLength, &header) == ChainStep::kBlock;
-       offset += header.fSize) {
+  ReadAhead ahead;
+  int32_t offset = kUniqueHeaderSize;
+  for (; ReadChainBlock(offset, fileLength, &header, &ahead) == ChainStep::kBlock; offset += header.fSize) {
+    fBlockStarts.push_back(offset);
     if (header.IsFree()) {
       fMap->AddInvalid(header.fSize);
       continue;
@@ -137,6 +147,8 @@ void IFFResFile2::WalkChain(int32_t fileLength) {
     header.GetName(&entry->fName);
     if (offset == fMapOffset && header.fType == IFFResMap::kType) fMapBlockIsMap = true;
   }
+  if (offset < fileLength) fBlockStarts.push_back(offset);
+  fBlockStarts.push_back(fileLength);
 }
 
 int32_t IFFResFile2::Suspend() {
@@ -159,8 +171,10 @@ int32_t IFFResFile2::Close() {
   const bool writable = FlatFile::IsWritable();
   int32_t status = kResErrNone;
   if (writable) {
-    Flush();
-    status = Error();
+    status = WritePending();
+    // A flush only pushes writes on to the device; a file that took none
+    // since it was opened has nothing to push.
+    if (status == kResErrNone && fDirty) status = FlatFile::Flush();
   }
   if (status == kResErrNone && writable && fMapOffset == 0 && fDirty &&
       fMap->InvalidTotal() >= kDefragmentThreshold)
@@ -171,6 +185,9 @@ int32_t IFFResFile2::Close() {
   fMapOffset = 0;
   fMapBlockIsMap = false;
   fHint = -1;
+  fBlockStarts = {};
+  fScratch.reset();
+  fScratchSize = 0;
   const int32_t closed = FlatFile::Close();
   // A failure on the way is the result, even though the file is closed.
   return SetError(status != kResErrNone ? status : closed);
@@ -211,6 +228,11 @@ int32_t IFFResFile2::WriteMap() {
 
 void IFFResFile2::Flush() {
   if (!OpenCheck()) return;
+  const int32_t status = WritePending();
+  SetError(status != kResErrNone ? status : FlatFile::Flush());
+}
+
+int32_t IFFResFile2::WritePending() {
   int32_t first = kResErrNone;
   std::vector<ResMapType>& types = fMap->Types();
   for (size_t t = types.size(); t-- > 0;) {
@@ -226,7 +248,7 @@ void IFFResFile2::Flush() {
       if (first == kResErrNone) first = status;
     }
   }
-  SetError(first != kResErrNone ? first : FlatFile::Flush());
+  return first;
 }
 
 bool IFFResFile2::IsWritable() { return FlatFile::IsWritable(); }
@@ -377,38 +399,101 @@ MHandle IFFResFile2::LoadAndAnswer(ResMapEntry* entry, ResType type, SwizzleProc
 
 int32_t IFFResFile2::Load(ResMapEntry* entry, ResType type, SwizzleProc swizzle) {
   if (entry->Handle() != nullptr) return kResErrNone;
+  const int32_t offset = entry->fOffset;
   IFFBlockHeader header;
-  int32_t status = CheckBlock(entry->fOffset, type, entry->fId, &header);
-  if (status != kResErrNone) return status;
-  const int32_t payloadSize = header.fSize - kHeaderSize;
-  int32_t length = 0;
-  status = FlatFile::GetSize(&length);
-  if (status != kResErrNone) return status;
-  // Sized by the header only when the file really holds that many bytes.
-  if (static_cast<int64_t>(entry->fOffset) + header.fSize > length) return kResErrShortRead;
+  int32_t status = kResErrNone;
+  // Where the start of the next block is known, header and payload come in
+  // one read, and the header is checked before anything is made of the rest.
+  const int32_t extent = KnownExtent(offset);
+  const uint8_t* block = extent >= kHeaderSize && extent <= kOneReadLimit ? Scratch(extent) : nullptr;
+  if (block != nullptr) {
+    status = FlatFile::SetPos(offset);
+    if (status == kResErrNone) status = FlatFile::Read(fScratch.get(), extent);
+    if (status != kResErrNone) return status;
+    header = IFFBlockHeader::FromBytes(block);
+    status = CheckHeader(offset, header, type, entry->fId);
+    if (status != kResErrNone) return status;
+    // A block that runs on past a start left over from before a change is
+    // read the long way.
+    if (header.fSize > extent) block = nullptr;
+  } else {
+    status = CheckBlock(offset, type, entry->fId, &header);
+    if (status != kResErrNone) return status;
+  }
+  if (block == nullptr) {
+    int32_t length = 0;
+    status = FlatFile::GetSize(&length);
+    if (status != kResErrNone) return status;
+    // Sized by the header only when the file really holds that many bytes.
+    if (static_cast<int64_t>(offset) + header.fSize > length) return kResErrShortRead;
+    status = FlatFile::SetPos(offset + kHeaderSize);
+    if (status != kResErrNone) return status;
+  }
 
-  MHandle handle = NewMHandle(payloadSize);
-  if (handle == nullptr) return MHandleError();
-  entry->AttachHandle(handle);
-  status = FlatFile::SetPos(entry->fOffset + kHeaderSize);
   const bool convert = (entry->fStoredFlags & kSwizzled) == 0 && swizzle != nullptr;
-  if (status == kResErrNone && payloadSize > 0) {
-    void* data = LockMHandle(handle);
-    if (data == nullptr) {
-      status = MHandleError() != 0 ? MHandleError() : kMHandleErrBad;
-    } else {
-      status = FlatFile::Read(data, payloadSize);
-      if (status == kResErrNone && convert) swizzle(data, payloadSize);
-      UnlockMHandle(handle);
-    }
-  }
-  if (status != kResErrNone) {
-    entry->DisposeHandle();
-    return status;
-  }
+  MHandle handle = PayloadHandle(header.fSize - kHeaderSize, block != nullptr ? block + kHeaderSize : nullptr,
+                                 convert ? swizzle : nullptr, &status);
+  if (handle == nullptr) return status;
+  entry->AttachHandle(handle);
   // Empty bytes have nothing to convert, but count as converted all the same.
   if (convert) entry->fFlags |= kSwizzled;
   return kResErrNone;
+}
+
+MHandle IFFResFile2::PayloadHandle(int32_t payloadSize, const uint8_t* bytes, SwizzleProc swizzle, int32_t* status) {
+  MHandle handle = NewMHandle(payloadSize);
+  if (handle == nullptr) {
+    *status = MHandleError();
+    return nullptr;
+  }
+  *status = kResErrNone;
+  if (payloadSize > 0) {
+    void* data = LockMHandle(handle);
+    if (data == nullptr) {
+      *status = MHandleError() != 0 ? MHandleError() : kMHandleErrBad;
+    } else {
+      if (bytes != nullptr) {
+        std::memcpy(data, bytes, static_cast<size_t>(payloadSize));
+      } else {
+        *status = FlatFile::Read(data, payloadSize);
+      }
+      if (*status == kResErrNone && swizzle != nullptr) swizzle(data, payloadSize);
+      UnlockMHandle(handle);
+    }
+  }
+  if (*status != kResErrNone) {
+    DisposeMHandle(handle);
+    return nullptr;
+  }
+  return handle;
+}
+
+int32_t IFFResFile2::KnownExtent(int32_t offset) const {
+  if (offset < kUniqueHeaderSize) return 0;
+  const auto next = std::upper_bound(fBlockStarts.begin(), fBlockStarts.end(), offset);
+  return next != fBlockStarts.end() ? *next - offset : 0;
+}
+
+void IFFResFile2::NoteBlock(int32_t offset, int32_t size) {
+  if (fBlockStarts.empty()) return;
+  for (const int32_t start : {offset, offset + size}) {
+    const auto place = std::lower_bound(fBlockStarts.begin(), fBlockStarts.end(), start);
+    if (place == fBlockStarts.end() || *place != start) fBlockStarts.insert(place, start);
+  }
+}
+
+void IFFResFile2::NoteLength(int32_t length) {
+  if (fBlockStarts.empty()) return;
+  fBlockStarts.erase(std::upper_bound(fBlockStarts.begin(), fBlockStarts.end(), length), fBlockStarts.end());
+  if (fBlockStarts.empty() || fBlockStarts.back() != length) fBlockStarts.push_back(length);
+}
+
+uint8_t* IFFResFile2::Scratch(int32_t size) {
+  if (size > fScratchSize) {
+    fScratch.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
+    fScratchSize = fScratch != nullptr ? size : 0;
+  }
+  return fScratch.get();
 }
 
 // ---- Changes -----------------------------------------------------------------
@@ -625,12 +710,33 @@ void IFFResFile2::StoreName(const StringBuffer& name, StringBuffer* stored) {
 
 // ---- Blocks --------------------------------------------------------------
 
-IFFResFile2::ChainStep IFFResFile2::ReadChainBlock(int32_t offset, int32_t fileLength, IFFBlockHeader* header) {
+IFFResFile2::ChainStep IFFResFile2::ReadChainBlock(int32_t offset, int32_t fileLength, IFFBlockHeader* header,
+                                                   ReadAhead* ahead) {
   if (offset < kUniqueHeaderSize || static_cast<int64_t>(offset) + kHeaderSize > fileLength) return ChainStep::kEnd;
-  if (ReadBlockHeader(offset, header) != kResErrNone) return ChainStep::kEnd;
+  const int32_t status =
+      ahead != nullptr ? ReadHeaderAhead(offset, fileLength, header, ahead) : ReadBlockHeader(offset, header);
+  if (status != kResErrNone) return ChainStep::kEnd;
   if (!header->HasPlausibleSize() || static_cast<int64_t>(offset) + header->fSize > kLastOffset)
     return ChainStep::kBroken;
+  if (header->IsFree() && static_cast<int64_t>(offset) + header->fSize > fileLength) return ChainStep::kTail;
   return ChainStep::kBlock;
+}
+
+int32_t IFFResFile2::ReadHeaderAhead(int32_t offset, int32_t fileLength, IFFBlockHeader* header, ReadAhead* ahead) {
+  if (offset < ahead->start || static_cast<int64_t>(offset) + kHeaderSize > int64_t{ahead->start} + ahead->count) {
+    ahead->count = 0;
+    if (ahead->bytes == nullptr) ahead->bytes.reset(new (std::nothrow) uint8_t[kReadAheadSize]);
+    if (ahead->bytes == nullptr) return ReadBlockHeader(offset, header);
+    // The caller made sure a whole header lies within the file.
+    const int32_t count = static_cast<int32_t>(std::min<int64_t>(kReadAheadSize, int64_t{fileLength} - offset));
+    int32_t status = FlatFile::SetPos(offset);
+    if (status == kResErrNone) status = FlatFile::Read(ahead->bytes.get(), count);
+    if (status != kResErrNone) return ReadBlockHeader(offset, header);
+    ahead->start = offset;
+    ahead->count = count;
+  }
+  *header = IFFBlockHeader::FromBytes(ahead->bytes.get() + (offset - ahead->start));
+  return kResErrNone;
 }
 
 int32_t IFFResFile2::ReadBlockHeader(int32_t offset, IFFBlockHeader* header) {
@@ -671,6 +777,7 @@ int32_t IFFResFile2::WriteBlock(int32_t offset, const IFFBlockHeader& header, MH
     }
   }
   if (status == kResErrNone) status = WriteBlockHeader(offset, header);
+  if (status == kResErrNone) NoteBlock(offset, header.fSize);
   return status;
 }
 
@@ -686,8 +793,12 @@ int32_t IFFResFile2::CheckBlock(int32_t offset, ResType type, int16_t id, IFFBlo
   if (offset < kUniqueHeaderSize) return kIFFErrDamaged;
   const int32_t status = ReadBlockHeader(offset, header);
   if (status != kResErrNone) return status;
-  if (header->IsFree() || header->fType != type || header->fId != id ||
-      !header->HasPlausibleSize() || static_cast<int64_t>(offset) + header->fSize > kLastOffset)
+  return CheckHeader(offset, *header, type, id);
+}
+
+int32_t IFFResFile2::CheckHeader(int32_t offset, const IFFBlockHeader& header, ResType type, int16_t id) {
+  if (header.IsFree() || header.fType != type || header.fId != id || !header.HasPlausibleSize() ||
+      static_cast<int64_t>(offset) + header.fSize > kLastOffset)
     return kIFFErrDamaged;
   return kResErrNone;
 }
@@ -725,21 +836,36 @@ int32_t IFFResFile2::Allocate(int32_t payloadSize, int32_t* offsetOut, bool* app
   // Next fit: resume where the last search stopped, never wrap round.
   int32_t offset = fHint > 0 ? fHint : kUniqueHeaderSize;
   IFFBlockHeader header;
+  ReadAhead ahead;
+  ChainStep step;
   for (;;) {
-    const ChainStep step = ReadChainBlock(offset, length, &header);
+    step = ReadChainBlock(offset, length, &header, &ahead);
     if (step == ChainStep::kBroken) return kIFFErrDamaged;
     if (step == ChainStep::kEnd) break;
+    if (step == ChainStep::kTail) {
+      // Left by a program that stopped between the header and the payload of
+      // an append: the append goes over it. When the file holds more of it
+      // than that covers, it becomes an ordinary free block of the bytes
+      // there are, so that none are left behind the new block as strays.
+      if (length - offset <= need) break;
+      header.fSize = length - offset;
+      status = WriteBlockHeader(offset, header);
+      ahead.count = 0;
+      if (status != kResErrNone) return status;
+      fMap->AddInvalid(header.fSize);
+    }
     fHint = offset;
     if (header.IsFree()) {
       bool merged = false;
       IFFBlockHeader next;
-      while (ReadChainBlock(offset + header.fSize, length, &next) == ChainStep::kBlock && next.IsFree() &&
+      while (ReadChainBlock(offset + header.fSize, length, &next, &ahead) == ChainStep::kBlock && next.IsFree() &&
              static_cast<int64_t>(header.fSize) + next.fSize <= kMaxBlockSize) {
         header.fSize += next.fSize;
         merged = true;
       }
       if (merged) {
         status = WriteBlockHeader(offset, header);
+        ahead.count = 0;
         if (status != kResErrNone) return status;
       }
       if (header.fSize == need || header.fSize >= need + kHeaderSize) {
@@ -757,11 +883,12 @@ int32_t IFFResFile2::Allocate(int32_t payloadSize, int32_t* offsetOut, bool* app
     offset += header.fSize;
   }
 
-  // The end of the chain: the end of the file, or a stray tail shorter than
-  // a header. A last block that runs past the end of the file, or a header
-  // that is there but could not be read, leaves no safe place to append.
-  if (offset > length) return kIFFErrDamaged;
-  if (length - offset >= kHeaderSize) return kResErrShortRead;
+  // The end of the chain: the end of the file, a stray tail shorter than a
+  // header, or free space cut short. A last resource that runs past the end
+  // of the file, or a header that is there but could not be read, leaves no
+  // safe place to append.
+  if (step == ChainStep::kEnd && offset > length) return kIFFErrDamaged;
+  if (step == ChainStep::kEnd && length - offset >= kHeaderSize) return kResErrShortRead;
   fHint = offset;
   status = WriteBlockHeader(offset, IFFBlockHeader::Free(need));
   if (status != kResErrNone) return status;
@@ -771,7 +898,10 @@ int32_t IFFResFile2::Allocate(int32_t payloadSize, int32_t* offsetOut, bool* app
 }
 
 void IFFResFile2::ReleaseBlock(int32_t offset, int32_t size, bool appended) {
-  if (appended && FlatFile::SetSize(offset) == kResErrNone) return;
+  if (appended && FlatFile::SetSize(offset) == kResErrNone) {
+    NoteLength(offset);
+    return;
+  }
   // Allocate left a free header there; it is rewritten in case the failed
   // write got as far as the header.
   WriteBlockHeader(offset, IFFBlockHeader::Free(size));
@@ -824,38 +954,111 @@ int32_t IFFResFile2::Defragment() {
   if (status != kResErrNone) return status;
 
   // Only a whole chain is compacted: cutting the file short behind a broken
-  // one would lose what lies past the break.
+  // one would lose what lies past the break. Free space cut short by a
+  // stopped append ends the chain, and the cut drops it. The walk keeps the
+  // blocks from the first one that goes, so the moves read no header again.
+  struct Block {
+    int32_t offset;
+    int32_t size;
+    bool goes;  // free space or an old map
+    bool free;
+  };
+  std::vector<Block> blocks;
   IFFBlockHeader header;
   int32_t end = kUniqueHeaderSize;
+  ReadAhead ahead;
   ChainStep step;
-  while ((step = ReadChainBlock(end, length, &header)) == ChainStep::kBlock) end += header.fSize;
-  if (step == ChainStep::kBroken || end > length || length - end >= kHeaderSize) return kResErrNone;
+  while ((step = ReadChainBlock(end, length, &header, &ahead)) == ChainStep::kBlock) {
+    const bool goes = header.IsFree() || header.fType == IFFResMap::kType;
+    if (goes || !blocks.empty()) blocks.push_back({end, header.fSize, goes, header.IsFree()});
+    end += header.fSize;
+  }
+  if (step == ChainStep::kBroken || (step == ChainStep::kEnd && (end > length || length - end >= kHeaderSize)))
+    return kResErrNone;
 
   status = BeginChange();
   if (status != kResErrNone) return status;
+  fBlockStarts.clear();
   int32_t gap = 0;
-  int32_t offset = kUniqueHeaderSize;
-  for (; ReadChainBlock(offset, length, &header) == ChainStep::kBlock; offset += header.fSize) {
-    if (header.IsFree() || header.fType == IFFResMap::kType) {
-      gap += header.fSize;
-    } else if (gap > 0) {
-      status = MoveBlock(offset, gap, header.fSize, buffer.get());
-      if (status != kResErrNone) return status;
-      fMap->AdjustOffset(offset, gap);
+  // Whether the bytes between the last block that stays and the next one are
+  // a single free block.
+  bool gapIsOneBlock = false;
+  for (const Block& block : blocks) {
+    if (block.goes) {
+      gapIsOneBlock = gap == 0 && block.free;
+      gap += block.size;
+      continue;
     }
+    status = MoveBlock(block.offset, gap, block.size, gapIsOneBlock, buffer.get());
+    if (status != kResErrNone) return status;
+    fMap->AdjustOffset(block.offset, gap);
+    gapIsOneBlock = gap <= kMaxBlockSize;
   }
-  status = FlatFile::SetSize(offset - gap);
-  if (status != kResErrNone) return status;
-  fHint = -1;
+
+  // One free block over all that goes, so that a cut that fails still leaves
+  // a chain that ends at the end of the file.
+  const int32_t newEnd = end - gap;
+  if (gap >= kHeaderSize && gap <= kMaxBlockSize && !gapIsOneBlock) {
+    status = WriteBlockHeader(newEnd, IFFBlockHeader::Free(gap));
+    if (status != kResErrNone) return status;
+  }
+  if (newEnd != length) {
+    status = FlatFile::SetSize(newEnd);
+    if (status != kResErrNone) return status;
+  }
+  // No free space is left before the end, so the next search starts there.
+  fHint = newEnd;
   fMap->SetInvalidTotal(0);
   return kResErrNone;
 }
 
-int32_t IFFResFile2::MoveBlock(int32_t offset, int32_t gap, int32_t size, uint8_t* buffer) {
-  // Lowest piece first: a block that overlaps its new place is read before
-  // it is written over.
-  for (int32_t done = 0; done < size;) {
-    const int32_t piece = std::min(kCopyBufferSize, size - done);
+// The chain stays whole at every step a program can stop between, except
+// where noted: the block's new header is written only once the rest of it is
+// in place, and the free block that follows it reaches the next block.
+int32_t IFFResFile2::MoveBlock(int32_t offset, int32_t gap, int32_t size, bool gapIsOneBlock, uint8_t* buffer) {
+  const int32_t to = offset - gap;
+  // No single free block can span a gap this large; the block is only copied.
+  if (gap > kMaxBlockSize) return CopyDown(offset, gap, size, buffer);
+  int32_t status = kResErrNone;
+
+  if (size <= kCopyBufferSize - kHeaderSize) {
+    // The block and the free header behind it in one write: a program does
+    // not stop in the middle of a write call, so a walk finds the old chain
+    // or the new one, whether or not the block overlaps its new place.
+    status = FlatFile::SetPos(offset);
+    if (status == kResErrNone) status = FlatFile::Read(buffer, size);
+    if (status != kResErrNone) return status;
+    IFFBlockHeader::Free(gap).ToBytes(buffer + size);
+    status = FlatFile::SetPos(to);
+    if (status == kResErrNone) status = FlatFile::Write(buffer, size + kHeaderSize);
+    return status;
+  }
+
+  if (gap >= size + kHeaderSize) {
+    // Clear of its old place, the free header behind it included: the gap
+    // becomes one free block, so that nothing the copies write over is part
+    // of the chain; then the free header, the payload, and the header last.
+    if (!gapIsOneBlock) status = WriteBlockHeader(to, IFFBlockHeader::Free(gap));
+    if (status == kResErrNone) status = WriteBlockHeader(to + size, IFFBlockHeader::Free(gap));
+    if (status == kResErrNone) status = CopyDown(offset + kHeaderSize, gap, size - kHeaderSize, buffer);
+    if (status == kResErrNone) status = CopyDown(offset, gap, kHeaderSize, buffer);
+    return status;
+  }
+
+  // A block larger than the copy buffer that overlaps its new place, or
+  // whose free header behind it would, writes over its old header before
+  // the new one is whole: a stop in between breaks the chain. The free block
+  // behind it makes it whole again.
+  status = CopyDown(offset, gap, size, buffer);
+  if (status == kResErrNone) status = WriteBlockHeader(to + size, IFFBlockHeader::Free(gap));
+  return status;
+}
+
+int32_t IFFResFile2::CopyDown(int32_t offset, int32_t gap, int32_t count, uint8_t* buffer) {
+  // Lowest piece first: bytes that overlap their new place are read before
+  // they are written over.
+  for (int32_t done = 0; done < count;) {
+    const int32_t piece = std::min(kCopyBufferSize, count - done);
     int32_t status = FlatFile::SetPos(offset + done);
     if (status == kResErrNone) status = FlatFile::Read(buffer, piece);
     if (status == kResErrNone) status = FlatFile::SetPos(offset - gap + done);

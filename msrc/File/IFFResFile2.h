@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "msrc/File/IFFBlockHeader.h"
 #include "msrc/File/IFFResMap.h"
@@ -30,10 +31,20 @@
 // below 76 or above 0x40000000, or a block end beyond 32 bits. Space is taken
 // only from free blocks inside the chain or at its true end: when the chain
 // stops short of the end of the file at a block header it cannot believe, or
-// its last block runs past the end of the file, nothing is appended (error
-// kIFFErrDamaged) and the bytes there are left alone; fewer than 76 stray
-// bytes after the last block are not a block and are written over.
-// Defragmentation leaves such a file as it is.
+// its last block is a resource that runs past the end of the file, nothing is
+// appended (error kIFFErrDamaged) and the bytes there are left alone; fewer
+// than 76 stray bytes after the last block are not a block and are written
+// over. Defragmentation leaves such a file as it is. A last block of free
+// space that runs past the end of the file is what a program that stopped in
+// the middle of an append leaves behind: the chain ends at its start, and the
+// next append goes there.
+//
+// Interrupted saves: every change is ordered so that a program stopping
+// between two host calls leaves a chain a walk can follow, with every
+// resource it held before or after the change. Defragmentation keeps that
+// promise for every block except one larger than the copy buffer that moves
+// by less than its own size and a header (it is written over its old place
+// before its new header can be whole) or by more than 0x40000000 bytes.
 class IFFResFile2 : public iResFile, public FlatFile {
  public:
   // A block is not what the index says, a block size is impossible, or the
@@ -107,6 +118,15 @@ class IFFResFile2 : public iResFile, public FlatFile {
     kBlock,   // a header with a believable size
     kEnd,     // no whole header there (or it could not be read)
     kBroken,  // a header whose size cannot be right
+    kTail,    // free space that runs past the end of the file: the chain ends here
+  };
+
+  // Block headers read in one call together with what follows them, for the
+  // length of one walk; forgotten whenever the walk writes.
+  struct ReadAhead {
+    std::unique_ptr<uint8_t[]> bytes;
+    int32_t start = 0;
+    int32_t count = 0;
   };
 
   bool OpenCheck();
@@ -114,7 +134,10 @@ class IFFResFile2 : public iResFile, public FlatFile {
 
   bool TryStoredMap(int32_t mapOffset, int32_t fileLength);
   void WalkChain(int32_t fileLength);
-  ChainStep ReadChainBlock(int32_t offset, int32_t fileLength, IFFBlockHeader* header);
+  ChainStep ReadChainBlock(int32_t offset, int32_t fileLength, IFFBlockHeader* header, ReadAhead* ahead = nullptr);
+  // The header at `offset` from what `ahead` holds, reading on from there
+  // when it holds too little.
+  int32_t ReadHeaderAhead(int32_t offset, int32_t fileLength, IFFBlockHeader* header, ReadAhead* ahead);
 
   int32_t ReadBlockHeader(int32_t offset, IFFBlockHeader* header);
   // Marks the file changed and drops a recorded map, then writes.
@@ -132,18 +155,43 @@ class IFFResFile2 : public iResFile, public FlatFile {
   int32_t FreeEntryBlock(ResMapEntry* entry, ResType type);
   // Frees the block the entry was replaced from, once it is no longer needed.
   int32_t FreeReplacedBlock(ResMapEntry* entry, ResType type);
+  // CheckBlock for a header already read.
+  static int32_t CheckHeader(int32_t offset, const IFFBlockHeader& header, ResType type, int16_t id);
   int32_t Allocate(int32_t payloadSize, int32_t* offset, bool* appended);
   // Gives back a block from Allocate that could not be written.
   void ReleaseBlock(int32_t offset, int32_t size, bool appended);
   int32_t Load(ResMapEntry* entry, ResType type, SwizzleProc swizzle);
+  // A new handle holding `payloadSize` bytes, copied from `bytes` or, when
+  // that is null, read at the file's current position, and passed through
+  // `swizzle` when one is given; null with the failure in `*status`.
+  MHandle PayloadHandle(int32_t payloadSize, const uint8_t* bytes, SwizzleProc swizzle, int32_t* status);
+  // How many bytes from `offset` belong to its block at most, as far as the
+  // known block starts tell: 0 when they tell nothing.
+  int32_t KnownExtent(int32_t offset) const;
+  // Records a block written at `offset`, and where the next one starts.
+  void NoteBlock(int32_t offset, int32_t size);
+  // The file was cut to `length`: no block starts beyond it.
+  void NoteLength(int32_t length);
+  // A buffer of at least `size` bytes, kept for the next call; null when
+  // there is no memory for it.
+  uint8_t* Scratch(int32_t size);
   MHandle LoadAndAnswer(ResMapEntry* entry, ResType type, SwizzleProc swizzle);
   IFFBlockHeader HeaderFor(ResType type, const ResMapEntry& entry, int32_t payloadSize) const;
   // Writes the entry's handle; the work of WriteResource.
   int32_t WriteEntry(ResMapEntry* entry, ResType type);
   // The work of DetachResource.
   int32_t Detach(ResMapEntry* entry, ResType type);
+  // Writes every resource added and not yet written (the types from the last
+  // to the first, each one's entries likewise) and frees replaced blocks;
+  // the first failure.
+  int32_t WritePending();
   int32_t WriteMap();
-  int32_t MoveBlock(int32_t offset, int32_t gap, int32_t size, uint8_t* buffer);
+  // Moves the block of `size` bytes at `offset` down by `gap` bytes and
+  // leaves one free block from its new end to its old one. `gapIsOneBlock`:
+  // the gap is a single free block now.
+  int32_t MoveBlock(int32_t offset, int32_t gap, int32_t size, bool gapIsOneBlock, uint8_t* buffer);
+  // Copies `count` bytes at `offset` down by `gap`, lowest piece first.
+  int32_t CopyDown(int32_t offset, int32_t gap, int32_t count, uint8_t* buffer);
   // Cuts a name to 63 characters, reporting "name too long" when it must.
   static void StoreName(const StringBuffer& name, StringBuffer* stored);
 
@@ -160,4 +208,12 @@ class IFFResFile2 : public iResFile, public FlatFile {
   bool fOpenedFromMap = false;
   int32_t fOpenedVersion = 0;
   std::unique_ptr<FixedStringBuffer<260>> fSuspendedPath;
+  // Sorted offsets where blocks are known to start, and the file's end; a
+  // block ends no later than the next one, so Load can read header and
+  // payload at once. Empty when nothing is known (after Defragment). Each
+  // offset is within the file; one left over from before a change only
+  // makes a read fall short, which Load makes good.
+  std::vector<int32_t> fBlockStarts;
+  std::unique_ptr<uint8_t[]> fScratch;
+  int32_t fScratchSize = 0;
 };

@@ -152,6 +152,78 @@ TEST_F(IFFResFile2BadInputTest, AMapEntryThatNamesAnotherBlockNeverWritesThere) 
   EXPECT_EQ(reader.At(143)->id, 2);
 }
 
+// What a program that stops between the header and the payload of an append
+// leaves: a last free block that claims more bytes than the file has. The
+// next append goes there; when the file holds more of it than the new block
+// needs, the bytes there are an ordinary free block.
+TEST_F(IFFResFile2BadInputTest, FreeSpaceCutShortAtTheEndTakesTheNextAppend) {
+  IFF2Builder built('2', '0', 0);
+  built.Block("OBJD", 1, 0, "", "one");
+  const int32_t tail = built.Raw(IFF2Builder::BlockHeader("XXXX", 1000, 0, 0x0004, "") + std::string(424, '#'));
+  struct Case {
+    int32_t payload;
+    int32_t at;           // where the new block lands, from the tail
+    int32_t freeBehind;   // the free block behind it (0: none)
+    int32_t freeInFront;  // the free block at the tail in front of it (0: none)
+    int32_t length;       // the file, from the tail
+  };
+  for (const Case& c : {Case{124, 0, 300, 0, 500}, Case{424, 0, 0, 0, 500}, Case{400, 500, 0, 500, 976},
+                        Case{600, 0, 0, 0, 676}}) {
+    WriteFile(built.Bytes());
+    IFFResFile2 file;
+    ASSERT_EQ(file.Open(fPath), 0);
+    EXPECT_EQ(file.InvalidTotal(), 0);
+    const std::string payload(static_cast<size_t>(c.payload), 'n');
+    MHandle handle = MakeHandle(payload);
+    file.AddResource(handle, kObjd, 2, Name(""), false);
+    file.WriteResource(handle);
+    EXPECT_EQ(file.Error(), 0) << c.payload;
+    EXPECT_EQ(file.InvalidTotal(), c.freeBehind + c.freeInFront) << c.payload;
+
+    const std::string bytes = ReadFile();
+    EXPECT_EQ(bytes.size(), static_cast<size_t>(tail + c.length)) << c.payload;
+    const IFF2Reader reader(bytes);
+    ASSERT_TRUE(reader.At(tail + c.at).has_value()) << c.payload;
+    EXPECT_EQ(reader.At(tail + c.at)->payload, payload);
+    if (c.freeBehind > 0) {
+      EXPECT_EQ(reader.At(tail + c.at + 76 + c.payload)->size, c.freeBehind);
+    }
+    if (c.freeInFront > 0) {
+      EXPECT_EQ(reader.At(tail)->size, c.freeInFront);
+    }
+    EXPECT_EQ(file.Close(), 0);
+    EXPECT_EQ(IFF2Reader(ReadFile()).At(64)->payload, "one");
+    ASSERT_EQ(file.Open(fPath), 0);
+    EXPECT_TRUE(file.OpenedFromMap());
+    EXPECT_EQ(BytesOf(file.GetResource(kObjd, 2, nullptr)), payload);
+    file.Close();
+  }
+}
+
+TEST_F(IFFResFile2BadInputTest, DefragmentationDropsFreeSpaceCutShort) {
+  IFF2Builder built('2', '0', 0);
+  built.Block("OBJD", 1, 0, "", "one");
+  built.Free(10240);
+  built.Block("OBJD", 2, 0, "", "two");
+  built.Raw(IFF2Builder::BlockHeader("XXXX", 1000, 0, 0x0004, "") + std::string(100, '#'));
+  WriteFile(built.Bytes());
+  IFFResFile2 file;
+  ASSERT_EQ(file.Open(fPath), 0);
+  file.SetResInfo(file.GetResource(kObjd, 2, nullptr), 2, Name("two"), 0);
+  ASSERT_EQ(file.Error(), 0);
+  EXPECT_EQ(file.Close(), 0);
+
+  const std::string bytes = ReadFile();
+  const IFF2Reader reader(bytes);
+  const std::vector<IFF2Reader::Block> blocks = reader.Blocks();
+  ASSERT_EQ(blocks.size(), 3u);
+  EXPECT_EQ(blocks[0].payload, "one");
+  EXPECT_EQ(blocks[1].payload, "two");
+  EXPECT_EQ(blocks[1].name, "two");
+  EXPECT_EQ(blocks[2].type, "rsmp");
+  EXPECT_EQ(static_cast<size_t>(blocks[2].offset + blocks[2].size), bytes.size());
+}
+
 TEST_F(IFFResFile2BadInputTest, ABrokenChainBehindAMapStillTakesInPlaceWrites) {
   IFF2Builder built;
   built.Block("OBJD", 1, 0, "", "one");

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "platform/HostEnvWrapper.h"
+
+// What the files opened through a CountingHostEnv asked of the host.
+struct HostTally {
+  int64_t calls = 0;  // every call: opens, removals, listings and each file call
+  int64_t reads = 0;
+  int64_t writes = 0;
+  int64_t flushes = 0;
+  int64_t bytesRead = 0;
+  int64_t bytesWritten = 0;
+  // Reads that asked for bytes beyond the end of the file.
+  int64_t readsPastEnd = 0;
+  // Changes (writes, truncations, flushes) refused because of StopChangesAt.
+  int64_t refusedChanges = 0;
+};
+
+// Forwards to a target environment and counts host calls and bytes across
+// every file it opened, for benchmarks and for tests that must not read past
+// the end of a file. It can also stand in for a program that stops dead: from
+// a chosen change on, no write, truncation or flush reaches the disk.
+class CountingHostEnv : public platform::HostEnvWrapper {
+ public:
+  explicit CountingHostEnv(platform::HostEnv* target);
+
+  // Totals since construction; take differences to measure a stretch.
+  const HostTally& Tally() const;
+
+  // The n-th change from now on (n >= 1) and every later one fail, moving no
+  // bytes; 0 lets every change through again.
+  void StopChangesAt(int n);
+
+  // Flushes are answered without pushing anything to the storage device: a
+  // test's files need not survive a power cut, and syncing makes it slow.
+  void SkipDeviceFlushes(bool skip);
+
+  std::unique_ptr<platform::HostFile> OpenFile(std::string_view windowsPath,
+                                               const platform::FileOpenOptions& options) override;
+  bool RemoveFile(std::string_view windowsPath) override;
+  std::unique_ptr<platform::FolderListing> ListFolder(std::string_view windowsFolder) override;
+
+  // Shared with the files, which may outlive the environment.
+  struct State {
+    HostTally tally;
+    int64_t changes = 0;
+    int64_t stopAt = 0;  // the change count from which changes fail; 0 for never
+    bool skipDeviceFlushes = false;
+    // Counts a change and answers whether it goes through.
+    bool Allow();
+  };
+
+ private:
+  std::shared_ptr<State> fState;
+};
