@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "msrc/File/IFFResFile.h"
 #include "msrc/File/IFFResFile2.h"
+#include "msrc/File/ResolveResFile.h"
 #include "msrc/Util/PathSplit.h"
 #include "msrc/Util/XAssert.h"
 
@@ -89,11 +91,13 @@ bool SeqResFile::ComponentPath(int32_t kind, const StringBuffer& extension, cons
 
 iResFile* SeqResFile::MakeMember(int32_t kind) {
   switch (kind) {
+    case kKindIFF:
+      return new IFFResFile();
     case kKindIFF2:
       return new IFFResFile2();
+    case kKindResolve:
+      return new ResolveResFile();
     default:
-      // The block file and the resolve-site file are not part of this build
-      // yet, so their components are passed over.
       return nullptr;
   }
 }

@@ -52,8 +52,8 @@ class SeqResFile : public ChainResFile {
   static bool ComponentPath(int32_t kind, const StringBuffer& extension, const StringBuffer& path,
                             StringBuffer* componentPath);
 
-  // A new, closed file object of a component kind; null for a kind that this
-  // build cannot make.
+  // A new, closed file object of a component kind: the IFF block file, the
+  // IFF mapped file or the resolve-site file; null for any other kind.
   static iResFile* MakeMember(int32_t kind);
 
   // Creates every component file (left closed). 0 when anything was created;

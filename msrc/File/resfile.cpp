@@ -1,5 +1,9 @@
 #include "msrc/File/resfile.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "msrc/File/strset.h"
 #include "msrc/Util/FixedStringBuffer.h"
 #include "msrc/Util/XAssert.h"
 
@@ -49,10 +53,16 @@ void iResFile::AddLangResource(MHandle handle, ResType type, int16_t id, const S
   AddResource(handle, type, id, unnamed, swizzled);
 }
 
-void iResFile::GetIndString(StringBuffer* text, int16_t /*setId*/, int16_t /*index*/) {
-  // This build reads no string resources, so there is never a string to give:
-  // the text stays empty and the error code is left as it was.
+void iResFile::GetIndString(StringBuffer* text, int16_t setId, int16_t index) {
+  StringSet set;
+  set.Load(this, setId, false);
   text->Clear();
+  if (index < 1 || index > set.Count()) return;
+  const char* found = set.GetString(index);
+  if (found == nullptr) return;
+  // The string comes from the file: cut quietly to what the caller has room for.
+  const auto length = static_cast<int32_t>(std::min<size_t>(std::strlen(found), INT32_MAX));
+  text->Append(found, std::min(length, std::max(text->Capacity() - 1, 0)));
 }
 
 void iResFile::ReleaseResource(MHandle handle) {

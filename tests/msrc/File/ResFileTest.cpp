@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "msrc/File/resfile.h"
@@ -123,18 +124,26 @@ TEST_F(ResFileTest, AddLangResourceDropsNameAndLanguage) {
   EXPECT_EQ(fFile.Find(kObjd, 7)->handle, h);
 }
 
-TEST_F(ResFileTest, IndStringIsEmptyAndLeavesTheError) {
+TEST_F(ResFileTest, IndStringReadsTheStringSet) {
+  // A counted list of two strings, stored unswizzled (count big-endian).
+  fFile.Store(MakeResType("STR#"), 128, std::string("\0\x02\x02" "ab\x03" "cde", 9), false);
   FixedStringBuffer<64> text("left over");
-  fFile.SetError(kResErrNotFound);
-  fFile.GetIndString(&text, 128, 1);
+  fFile.GetIndString(&text, 128, 2);
+  EXPECT_STREQ(text.Text(), "cde");
+  EXPECT_EQ(fFile.Error(), 0);
+  for (const int16_t index : {0, 3, -1}) {
+    text.Assign("x");
+    fFile.GetIndString(&text, 128, index);
+    EXPECT_STREQ(text.Text(), "") << index;
+  }
+  // The set's load leaves its error: neither resource is there.
+  fFile.GetIndString(&text, 129, 1);
   EXPECT_STREQ(text.Text(), "");
   EXPECT_EQ(fFile.Error(), kResErrNotFound);
-
-  fFile.SetError(0);
-  text.Assign("x");
-  fFile.GetIndString(&text, 128, 0);
-  EXPECT_STREQ(text.Text(), "");
-  EXPECT_EQ(fFile.Error(), 0);
+  // A string longer than the caller's buffer is cut to fit.
+  FixedStringBuffer<3> small;
+  fFile.GetIndString(&small, 128, 2);
+  EXPECT_STREQ(small.Text(), "cd");
 }
 
 TEST_F(ResFileTest, ReleaseDisposesAndTheResourceStays) {

