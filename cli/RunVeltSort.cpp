@@ -8,6 +8,9 @@
 #include "cli/CliCommand.h"
 #include "cli/FilesCommand.h"
 #include "cli/IffCommand.h"
+#include "cli/ObjectsCommand.h"
+#include "cli/SetCommand.h"
+#include "cli/ShowCommand.h"
 
 int RunVeltSort(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   // The parser reads argv[0] as the program name; a caller without one gets
@@ -23,6 +26,9 @@ int RunVeltSort(int argc, const char* const* argv, std::ostream& out, std::ostre
   std::vector<std::unique_ptr<CliCommand>> commands;
   commands.push_back(std::make_unique<FilesCommand>(app));
   commands.push_back(std::make_unique<IffCommand>(app));
+  commands.push_back(std::make_unique<ObjectsCommand>(app));
+  commands.push_back(std::make_unique<ShowCommand>(app));
+  commands.push_back(std::make_unique<SetCommand>(app));
 
   try {
     app.parse(argc, argv);

@@ -12,12 +12,20 @@ TEST(RunVeltSortTest, HelpListsTheSubcommands) {
   const CliRun run = RunCli({"--help"});
   EXPECT_EQ(run.code, 0);
   EXPECT_NE(run.out.find("velt-sort"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("files"), std::string::npos) << run.out;
+  for (const char* command : {"files", "iff", "objects", "show", "set"}) {
+    EXPECT_NE(run.out.find(command), std::string::npos) << command << "\n" << run.out;
+  }
   EXPECT_EQ(run.err, "");
 
   const CliRun files = RunCli({"files", "--help"});
   EXPECT_EQ(files.code, 0);
   EXPECT_NE(files.out.find("--json"), std::string::npos) << files.out;
+
+  const CliRun set = RunCli({"set", "--help"});
+  EXPECT_EQ(set.code, 0);
+  for (const char* option : {"--function", "--subsort", "--room", "--downtown", "not in the buy catalogue"}) {
+    EXPECT_NE(set.out.find(option), std::string::npos) << option << "\n" << set.out;
+  }
 }
 
 TEST(RunVeltSortTest, BadUsageGoesToErrWithTheParsersCode) {

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "tools/demo/DemoSamples.h"
 #include "tools/demo/WineRegWriter.h"
 
 namespace tools {
@@ -151,7 +152,8 @@ fs::path DemoGameFolder(const fs::path& prefix) {
   return prefix / "drive_c" / "Program Files (x86)" / "Korva" / "The Velt";
 }
 
-bool MakeDemoPrefix(const fs::path& prefix, std::string* error) {
+bool MakeDemoPrefix(const fs::path& prefix, std::string* error, int* samplesWritten) {
+  if (samplesWritten) *samplesWritten = 0;
   if (prefix.empty()) return Fail(error, "no prefix folder given");
   std::error_code code;
   const fs::file_status status = fs::status(prefix, code);
@@ -178,7 +180,7 @@ bool MakeDemoPrefix(const fs::path& prefix, std::string* error) {
     fs::create_directories(folder, code);
     if (code) return Fail(error, "cannot create " + Quoted(folder) + ": " + code.message());
   }
-  return true;
+  return WriteDemoSamples(prefix, samplesWritten, error);
 }
 
 }  // namespace tools

@@ -13,6 +13,7 @@ namespace tools {
 //   dosdevices/z:  -> /
 //   drive_c/Program Files (x86)/Korva/The Velt/GameData/UserObjects/
 //   drive_c/Program Files (x86)/Korva/The Velt/Downloads/
+// with sample object files in both folders (see DemoCatalogue).
 // system.reg carries the comment line ";; velt-demo" in its header, which is
 // how a later run recognises a prefix it may touch.
 
@@ -30,9 +31,12 @@ bool IsDemoPrefix(const std::filesystem::path& prefix);
 std::filesystem::path DemoGameFolder(const std::filesystem::path& prefix);
 
 // Creates the demo prefix, or brings an earlier one up to date; running it
-// again gives the same result and keeps files already in the game folders.
-// Refuses (false, with a message) to touch a folder that exists, is not empty
-// and is not a demo prefix, so that a real prefix is never changed.
-bool MakeDemoPrefix(const std::filesystem::path& prefix, std::string* error);
+// again gives the same result and keeps files already in the game folders:
+// a sample object file is written only where nothing is (WriteDemoSamples),
+// so a player's changes to one survive. Refuses (false, with a message) to
+// touch a folder that exists, is not empty and is not a demo prefix, so that
+// a real prefix is never changed. `samplesWritten` (optional) receives the
+// number of sample files this run wrote.
+bool MakeDemoPrefix(const std::filesystem::path& prefix, std::string* error, int* samplesWritten = nullptr);
 
 }  // namespace tools
