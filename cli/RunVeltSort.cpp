@@ -11,6 +11,7 @@
 #include "cli/ObjectsCommand.h"
 #include "cli/SetCommand.h"
 #include "cli/ShowCommand.h"
+#include "cli/StringsCommand.h"
 
 int RunVeltSort(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   // The parser reads argv[0] as the program name; a caller without one gets
@@ -29,6 +30,7 @@ int RunVeltSort(int argc, const char* const* argv, std::ostream& out, std::ostre
   commands.push_back(std::make_unique<ObjectsCommand>(app));
   commands.push_back(std::make_unique<ShowCommand>(app));
   commands.push_back(std::make_unique<SetCommand>(app));
+  commands.push_back(std::make_unique<StringsCommand>(app));
 
   try {
     app.parse(argc, argv);

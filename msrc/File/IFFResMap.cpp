@@ -87,13 +87,29 @@ ResMapEntry* IFFResMap::FindByName(ResType type, const StringBuffer& name) const
 }
 
 ResMapEntry* IFFResMap::FindByHandle(MHandle handle, ResType* type) const {
-  if (handle == nullptr) return nullptr;
-  for (const ResMapType& held : fTypes) {
-    for (int32_t i = 0; i < held.Count(); ++i) {
-      if (held.At(i)->Handle() != handle) continue;
+  if (handle == nullptr || fTypes.empty()) return nullptr;
+  // Readers go through a file's resources in order, asking about each
+  // handle right after loading it, so the search starts where the last one
+  // ended and wraps around: every entry is still looked at once at most.
+  size_t t = fLastTypeIndex < fTypes.size() ? fLastTypeIndex : 0;
+  int32_t i = t == fLastTypeIndex && fLastEntryIndex >= 0 ? fLastEntryIndex : 0;
+  size_t entriesLeft = 0;
+  for (const ResMapType& held : fTypes) entriesLeft += static_cast<size_t>(held.Count());
+  while (entriesLeft > 0) {
+    const ResMapType& held = fTypes[t];
+    if (i >= held.Count()) {
+      t = (t + 1) % fTypes.size();
+      i = 0;
+      continue;
+    }
+    --entriesLeft;
+    if (held.At(i)->Handle() == handle) {
+      fLastTypeIndex = t;
+      fLastEntryIndex = i;
       if (type != nullptr) *type = held.fType;
       return held.At(i);
     }
+    ++i;
   }
   return nullptr;
 }

@@ -74,6 +74,10 @@ class IFFResMap {
  private:
   int32_t fInvalidTotal = 0;
   std::vector<ResMapType> fTypes;
+  // Where FindByHandle last found a handle; the next search starts there. It
+  // is only a hint, checked against the lists before use.
+  mutable size_t fLastTypeIndex = 0;
+  mutable int32_t fLastEntryIndex = -1;
   bool fDecodedShort = false;
 };
 

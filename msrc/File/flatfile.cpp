@@ -30,7 +30,7 @@ FlatFile::~FlatFile() {
 int32_t FlatFile::Open(const StringBuffer& path) {
   if (ValidFile()) return kFlatErrAlreadyOpen;
   const CTGString name = PathOf(path);
-  fFile = gFileSystem.Open(name, true);
+  fFile = fReadOnlyAccess ? nullptr : gFileSystem.Open(name, true);
   if (fFile != nullptr) {
     fWritable = true;
     return kFlatErrNone;

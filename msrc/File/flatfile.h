@@ -30,8 +30,13 @@ class FlatFile {
   FlatFile& operator=(const FlatFile&) = delete;
 
   // Opens for writing, or failing that read-only; kFlatErrFailed when neither
-  // works.
+  // works. After SetReadOnlyAccess(true) only the read-only open is tried.
   int32_t Open(const StringBuffer& path);
+
+  // For callers that only look at a file (a listing tool): the next opens ask
+  // for reading only, so nothing can be written and other readers are not
+  // shut out.
+  void SetReadOnlyAccess(bool readOnly) { fReadOnlyAccess = readOnly; }
   // kFlatErrNotOpen, with an assertion report, when nothing is open.
   int32_t Close();
   bool ValidFile() const { return fFile != nullptr; }
@@ -60,4 +65,5 @@ class FlatFile {
  private:
   FSFile* fFile = nullptr;
   bool fWritable = false;
+  bool fReadOnlyAccess = false;
 };

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <unordered_set>
 
 #include "msrc/Util/XAssert.h"
 
@@ -17,6 +18,7 @@ struct MHandleRecord {
   int32_t allocated;
   uint32_t serial;
   MHandleRecord* next;
+  MHandleRecord* previous;
 };
 
 namespace {
@@ -30,6 +32,13 @@ int32_t sLastError = 0;
 uint32_t sLastSystemError = 0;
 int16_t sGuardSize = 0;
 MHandleRecord* sLiveHandles = nullptr;
+// The same handles, for the question "is this one live?" that every dispose
+// asks: a file closing n handles must not search the list n times, and the
+// answer must come without touching a pointer that may not be a handle.
+std::unordered_set<const MHandleRecord*>& LiveSet() {
+  static auto* live = new std::unordered_set<const MHandleRecord*>();
+  return *live;
+}
 uint32_t sSerialCounter = 0;
 int32_t sFailingAllocations = 0;
 
@@ -130,7 +139,10 @@ MHandle NewMHandle(int32_t size) {
   h->allocated = allocated;
   h->serial = sSerialCounter++;
   h->next = sLiveHandles;
+  h->previous = nullptr;
+  if (sLiveHandles != nullptr) sLiveHandles->previous = h;
   sLiveHandles = h;
+  LiveSet().insert(h);
   FillGuards(h);
   FillData(h);
   return h;
@@ -138,16 +150,20 @@ MHandle NewMHandle(int32_t size) {
 
 void DisposeMHandle(MHandle handle) {
   sLastError = 0;
-  MHandleRecord** link = &sLiveHandles;
-  while (*link != nullptr && *link != handle) link = &(*link)->next;
-  if (handle == nullptr || *link == nullptr) {
+  if (handle == nullptr || LiveSet().count(handle) == 0) {
     XASSERT(kSourcePath, __LINE__, "false", "bad MHandle free");
     sLastError = kMHandleErrBad;
     return;
   }
   CheckGuards(handle);
   FillData(handle);
-  *link = handle->next;
+  LiveSet().erase(handle);
+  if (handle->previous != nullptr) {
+    handle->previous->next = handle->next;
+  } else {
+    sLiveHandles = handle->next;
+  }
+  if (handle->next != nullptr) handle->next->previous = handle->previous;
   handle->magic = 0;
   std::free(handle->block);
   std::free(handle);
@@ -208,10 +224,6 @@ int16_t SetMHandleGuardSize(int16_t size) {
   return previous;
 }
 
-int32_t CountLiveMHandles() {
-  int32_t count = 0;
-  for (const MHandleRecord* h = sLiveHandles; h != nullptr; h = h->next) ++count;
-  return count;
-}
+int32_t CountLiveMHandles() { return static_cast<int32_t>(LiveSet().size()); }
 
 void MHandleFailAllocations(int32_t count) { sFailingAllocations = count > 0 ? count : 0; }

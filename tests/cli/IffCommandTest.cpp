@@ -13,6 +13,7 @@
 #include "msrc/Util/rmemwrap.h"
 #include "tests/app/core/GamePrefix.h"
 #include "tests/cli/CliRun.h"
+#include "tests/msrc/File/IFF1Builder.h"
 
 namespace {
 
@@ -107,6 +108,45 @@ TEST_F(IffCommandTest, FilesThatAreNotIffOrCannotBeReachedFailWithAMessage) {
 
   run = RunCli({"iff"});
   EXPECT_NE(run.code, 0);
+}
+
+TEST_F(IffCommandTest, GenerationOneFilesListTheirNamesAndAreLeftAsTheyWere) {
+  IFF1Builder built;
+  built.Block("OBJD", 128, 0, 1, std::string(216, 'a'));
+  built.Block("STR#", 5, 0x0010, -1, "strings");
+  built.Block("OBJD", 129, 0, 2, "b");
+  built.NamesCache({{1, "Old Chair"}, {2, "New Chair"}});
+  fGame.WriteObject("old.iff", built.Bytes());
+  // A file without a names cache would get an empty one written by a
+  // writable open; listing opens for reading only.
+  IFF1Builder bare;
+  bare.Block("OBJD", 7, 0, -1, "x");
+  fGame.WriteObject("bare.iff", bare.Bytes());
+
+  const CliRun run = RunCli({"iff", fGame.ObjectPath("old.iff"), "--json"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  const nlohmann::json report = nlohmann::json::parse(run.out);
+  EXPECT_EQ(report["generation"], 1);
+  EXPECT_EQ(report["version"], "1.0");
+  EXPECT_TRUE(report["map_offset"].is_null());
+  const nlohmann::json& resources = report["resources"];
+  // The names cache itself is internal and not listed; the newest type and
+  // the newest resource of a type come first.
+  ASSERT_EQ(resources.size(), 3u);
+  EXPECT_EQ(resources[0]["type"], "STR#");
+  EXPECT_EQ(resources[0]["swizzled"], true);
+  EXPECT_EQ(resources[1]["id"], 129);
+  EXPECT_EQ(resources[1]["name"], "New Chair");
+  EXPECT_EQ(resources[1]["size"], 1);
+  EXPECT_EQ(resources[2]["id"], 128);
+  EXPECT_EQ(resources[2]["name"], "Old Chair");
+  EXPECT_EQ(resources[2]["offset"], 64);
+  EXPECT_EQ(ReadBytes(fGame.ObjectPath("old.iff")), built.Bytes());
+
+  const CliRun bareRun = RunCli({"iff", fGame.ObjectPath("bare.iff")});
+  ASSERT_EQ(bareRun.code, 0) << bareRun.err;
+  EXPECT_EQ(bareRun.out, "generation 1, version 1.0\nOBJD 7 language 0 1 bytes at 64 \"\"\n");
+  EXPECT_EQ(ReadBytes(fGame.ObjectPath("bare.iff")), bare.Bytes());
 }
 
 }  // namespace

@@ -137,6 +137,27 @@ TEST_F(FlatFileTest, ReadersShareAReadOnlyFile) {
   EXPECT_EQ(ReadAll(second, 2), "01");
 }
 
+TEST_F(FlatFileTest, ReadOnlyAccessNeverWritesAndSharesWithReaders) {
+  FlatFile looker;
+  looker.SetReadOnlyAccess(true);
+  ASSERT_EQ(looker.Open(fData), 0);
+  EXPECT_FALSE(looker.IsWritable());
+  EXPECT_EQ(looker.Write("x", 1), kFlatErrShortWrite);
+  // A second reader gets in; a would-be writer only gets read access while
+  // the looker reads, and write access once it has gone.
+  FlatFile reader;
+  reader.SetReadOnlyAccess(true);
+  EXPECT_EQ(reader.Open(fData), 0);
+  FlatFile writer;
+  ASSERT_EQ(writer.Open(fData), 0);
+  EXPECT_FALSE(writer.IsWritable());
+  writer.Close();
+  looker.Close();
+  reader.Close();
+  ASSERT_EQ(writer.Open(fData), 0);
+  EXPECT_TRUE(writer.IsWritable());
+}
+
 TEST_F(FlatFileTest, DestructionCloses) {
   {
     FlatFile file;
