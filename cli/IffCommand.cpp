@@ -3,11 +3,13 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/FileArgument.h"
+#include "cli/ReadOnlyIff.h"
 #include "msrc/File/IFFFormat.h"
 #include "msrc/File/IFFNameList.h"
 #include "msrc/File/IFFResFile.h"
@@ -90,32 +92,23 @@ void ListBlocks(IFFResFile& file, Report* report) {
   }
 }
 
-// Reads the file as one generation or the other; 0, kResErrNotIff when it
-// is neither, or the open's failure. Both classes are opened for reading
-// only, so nothing is ever written.
+// Reads the file as one generation or the other; 0, or why it could not be
+// opened (kResErrNotIff when it is an IFF file of neither kind).
 int32_t ReadFile(const StringBuffer& path, Report* report) {
-  {
-    IFFResFile2 file;
-    file.SetReadOnlyAccess(true);
-    const int32_t status = file.Open(path);
-    if (status == 0) {
-      report->generation = 2;
-      report->version = file.OpenedVersion() == 25 ? "2.5" : "2.0";
-      report->mapOffset = file.MapOffset();
-      ListMapped(file, report);
-      file.Close();
-      return 0;
-    }
-    if (status != kResErrNotIff) return status;
+  int32_t status = 0;
+  std::unique_ptr<iResFile> file = OpenIffReadOnly(path, &status);
+  if (!file) return status;
+  if (auto* mapped = dynamic_cast<IFFResFile2*>(file.get())) {
+    report->generation = 2;
+    report->version = mapped->OpenedVersion() == 25 ? "2.5" : "2.0";
+    report->mapOffset = mapped->MapOffset();
+    ListMapped(*mapped, report);
+  } else if (auto* blocks = dynamic_cast<IFFResFile*>(file.get())) {
+    report->generation = 1;
+    report->version = "1.0";
+    ListBlocks(*blocks, report);
   }
-  IFFResFile file;
-  file.SetReadOnlyAccess(true);
-  const int32_t status = file.Open(path);
-  if (status != 0) return status;
-  report->generation = 1;
-  report->version = "1.0";
-  ListBlocks(file, report);
-  file.Close();
+  file->Close();
   return 0;
 }
 

@@ -11,42 +11,9 @@
 
 #include "filesystem/FileSystem.h"
 #include "platform/HostEnv.h"
-#include "platform/PosixHostEnv.h"
+#include "fuzz/FuzzDrive.h"
 
 namespace {
-
-// A scratch prefix whose drive c: is a folder of this process, with c:\x\
-// holding the archive (x.far) and one disk file (chair.iff).
-class Scratch {
- public:
-  Scratch() {
-    std::random_device seed;
-    do {
-      fRoot = std::filesystem::temp_directory_path() / ("velt-far-fuzz-" + std::to_string(seed()));
-    } while (!std::filesystem::create_directory(fRoot));
-    std::filesystem::create_directories(fRoot / "drive_c" / "x");
-    std::filesystem::create_directories(fRoot / "prefix" / "dosdevices");
-    std::filesystem::create_directory_symlink(fRoot / "drive_c", fRoot / "prefix" / "dosdevices" / "c:");
-    std::ofstream(fRoot / "drive_c" / "x" / "chair.iff") << "disk chair";
-    fEnv = new platform::PosixHostEnv((fRoot / "prefix").string());
-    platform::HostEnv::Replace(fEnv);
-  }
-  ~Scratch() {
-    platform::HostEnv::Replace(nullptr);
-    delete fEnv;
-    std::error_code ignored;
-    std::filesystem::remove_all(fRoot, ignored);
-  }
-
-  void WriteArchive(const uint8_t* data, size_t size) const {
-    std::ofstream out(fRoot / "drive_c" / "x" / "x.far", std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
-
- private:
-  std::filesystem::path fRoot;
-  platform::PosixHostEnv* fEnv = nullptr;
-};
 
 void Check(bool condition) {
   if (!condition) __builtin_trap();
@@ -83,9 +50,12 @@ void ReadFile(FileSystem& fs, const CTGString& path, const FSEntry& entry) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // Removed with its files when the process exits.
-  static Scratch scratch;
-  scratch.WriteArchive(data, size);
+  // Removed with its files when the process exits. c:\x\ holds the archive
+  // (x.far) and one disk file (chair.iff).
+  static FuzzDrive drive("far-fuzz");
+  static const bool kDiskFile = (drive.Write("chair.iff", std::string("disk chair")), true);
+  (void)kDiskFile;
+  drive.Write("x.far", data, size);
 
   FileSystem fs;
   Check(fs.Mount("c:\\x\\", false, true));

@@ -16,47 +16,9 @@
 #include "msrc/Util/FixedStringBuffer.h"
 #include "msrc/Util/rmemwrap.h"
 #include "platform/HostEnv.h"
-#include "platform/PosixHostEnv.h"
+#include "fuzz/FuzzDrive.h"
 
 namespace {
-
-// A scratch prefix whose drive c: is a folder of this process; the input
-// becomes c:\x\f.iff.
-class Scratch {
- public:
-  Scratch() {
-    std::random_device seed;
-    do {
-      fRoot = std::filesystem::temp_directory_path() / ("velt-iff1-fuzz-" + std::to_string(seed()));
-    } while (!std::filesystem::create_directory(fRoot));
-    std::filesystem::create_directories(fRoot / "drive_c" / "x");
-    std::filesystem::create_directories(fRoot / "prefix" / "dosdevices");
-    std::filesystem::create_directory_symlink(fRoot / "drive_c", fRoot / "prefix" / "dosdevices" / "c:");
-    fEnv = new platform::PosixHostEnv((fRoot / "prefix").string());
-    platform::HostEnv::Replace(fEnv);
-  }
-  ~Scratch() {
-    platform::HostEnv::Replace(nullptr);
-    delete fEnv;
-    std::error_code ignored;
-    std::filesystem::remove_all(fRoot, ignored);
-  }
-
-  void WriteFile(const uint8_t* data, size_t size) const {
-    std::ofstream out(File(), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
-  std::string ReadFile() const {
-    std::ifstream in(File(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-
- private:
-  std::filesystem::path File() const { return fRoot / "drive_c" / "x" / "f.iff"; }
-
-  std::filesystem::path fRoot;
-  platform::PosixHostEnv* fEnv = nullptr;
-};
 
 void Check(bool condition) {
   if (!condition) __builtin_trap();
@@ -110,8 +72,8 @@ Listing ListAll(IFFResFile& file) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Removed with its files when the process exits.
-  static Scratch scratch;
-  scratch.WriteFile(data, size);
+  static FuzzDrive drive("iff1-fuzz");
+  drive.Write("f.iff", data, size);
   const int32_t handlesBefore = CountLiveMHandles();
   const FixedStringBuffer<260> path("c:\\x\\f.iff");
   {
@@ -124,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool hadNames = !file.NameList()->IsDirty();
     ListAll(file);
     file.Close();
-    if (hadNames) Check(scratch.ReadFile() == std::string(reinterpret_cast<const char*>(data), size));
+    if (hadNames) Check(drive.Read("f.iff") == std::string(reinterpret_cast<const char*>(data), size));
 
     Check(file.Open(path) == 0);
     const Listing listing = ListAll(file);

@@ -16,41 +16,9 @@
 #include "msrc/Util/FixedStringBuffer.h"
 #include "msrc/Util/rmemwrap.h"
 #include "platform/HostEnv.h"
-#include "platform/PosixHostEnv.h"
+#include "fuzz/FuzzDrive.h"
 
 namespace {
-
-// A scratch prefix whose drive c: is a folder of this process; the input
-// becomes c:\x\f.iff.
-class Scratch {
- public:
-  Scratch() {
-    std::random_device seed;
-    do {
-      fRoot = std::filesystem::temp_directory_path() / ("velt-iff-fuzz-" + std::to_string(seed()));
-    } while (!std::filesystem::create_directory(fRoot));
-    std::filesystem::create_directories(fRoot / "drive_c" / "x");
-    std::filesystem::create_directories(fRoot / "prefix" / "dosdevices");
-    std::filesystem::create_directory_symlink(fRoot / "drive_c", fRoot / "prefix" / "dosdevices" / "c:");
-    fEnv = new platform::PosixHostEnv((fRoot / "prefix").string());
-    platform::HostEnv::Replace(fEnv);
-  }
-  ~Scratch() {
-    platform::HostEnv::Replace(nullptr);
-    delete fEnv;
-    std::error_code ignored;
-    std::filesystem::remove_all(fRoot, ignored);
-  }
-
-  void WriteFile(const uint8_t* data, size_t size) const {
-    std::ofstream out(fRoot / "drive_c" / "x" / "f.iff", std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
-
- private:
-  std::filesystem::path fRoot;
-  platform::PosixHostEnv* fEnv = nullptr;
-};
 
 void Check(bool condition) {
   if (!condition) __builtin_trap();
@@ -103,8 +71,8 @@ Listing ListAll(IFFResFile2& file) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Removed with its files when the process exits.
-  static Scratch scratch;
-  scratch.WriteFile(data, size);
+  static FuzzDrive drive("iff-fuzz");
+  drive.Write("f.iff", data, size);
   const int32_t handlesBefore = CountLiveMHandles();
   const FixedStringBuffer<260> path("c:\\x\\f.iff");
   {

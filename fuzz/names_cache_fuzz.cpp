@@ -22,44 +22,12 @@
 #include "msrc/Util/FixedStringBuffer.h"
 #include "msrc/Util/rmemwrap.h"
 #include "platform/HostEnv.h"
-#include "platform/PosixHostEnv.h"
+#include "fuzz/FuzzDrive.h"
 
 namespace {
 
 constexpr ResType kObjd = MakeResType("OBJD");
 constexpr int16_t kNamed = 8;
-
-// A scratch prefix whose drive c: is a folder of this process; the file
-// is c:\x\n.iff.
-class Scratch {
- public:
-  Scratch() {
-    std::random_device seed;
-    do {
-      fRoot = std::filesystem::temp_directory_path() / ("velt-names-fuzz-" + std::to_string(seed()));
-    } while (!std::filesystem::create_directory(fRoot));
-    std::filesystem::create_directories(fRoot / "drive_c" / "x");
-    std::filesystem::create_directories(fRoot / "prefix" / "dosdevices");
-    std::filesystem::create_directory_symlink(fRoot / "drive_c", fRoot / "prefix" / "dosdevices" / "c:");
-    fEnv = new platform::PosixHostEnv((fRoot / "prefix").string());
-    platform::HostEnv::Replace(fEnv);
-  }
-  ~Scratch() {
-    platform::HostEnv::Replace(nullptr);
-    delete fEnv;
-    std::error_code ignored;
-    std::filesystem::remove_all(fRoot, ignored);
-  }
-
-  void WriteFile(const std::string& bytes) const {
-    std::ofstream out(fRoot / "drive_c" / "x" / "n.iff", std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  }
-
- private:
-  std::filesystem::path fRoot;
-  platform::PosixHostEnv* fEnv = nullptr;
-};
 
 void Check(bool condition) {
   if (!condition) __builtin_trap();
@@ -119,11 +87,11 @@ std::string NameOf(IFFResFile& file, int16_t id) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   // Removed with its files when the process exits.
-  static Scratch scratch;
+  static FuzzDrive drive("names-fuzz");
   const bool oldForm = (data[0] & 1) != 0;
   const bool swizzled = (data[0] & 2) != 0;
   const std::string payload(reinterpret_cast<const char*>(data + 1), size - 1);
-  scratch.WriteFile(File(oldForm, swizzled, payload));
+  drive.Write("n.iff", File(oldForm, swizzled, payload));
   const int32_t handlesBefore = CountLiveMHandles();
   const FixedStringBuffer<260> path("c:\\x\\n.iff");
   {
