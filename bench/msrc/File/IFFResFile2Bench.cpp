@@ -35,19 +35,29 @@ constexpr int32_t kObjectSize = 216;
 constexpr const char* kMapped = "C:\\bench\\mapped.iff";
 constexpr const char* kUnmapped = "C:\\bench\\unmapped.iff";
 constexpr const char* kSaved = "C:\\bench\\saved.iff";
+constexpr const char* kMoving = "C:\\bench\\moving.iff";
+constexpr const char* kSmall = "C:\\bench\\small.iff";
+// Free space in front of every block of the moving file: its close moves
+// them all.
+constexpr int32_t kLeadingFree = 12000;
+// Few enough resources that the freed map stays below the defragmentation
+// threshold.
+constexpr int kSmallResources = 200;
 
 using Path = FixedStringBuffer<260>;
 
 // The file's bytes: object definitions of 216 bytes and other resources of
 // 100 to 2,000 bytes, types mixed, every third one named, a tenth of the
 // strings in language 1, and a map naming them all at the end.
-std::string GeneratedFile() {
+// With `leadingFree`, a free block of that size comes first.
+std::string GeneratedFile(int resources = kResources, int32_t leadingFree = 0) {
   const char* const kTypes[] = {"STR#", "BHAV", "TTAB", "BMP_", "CTSS", "GLOB", "TPRP"};
   std::mt19937 random(20240611);
   std::uniform_int_distribution<int> size(100, 2000);
   IFF2Builder built;
+  if (leadingFree > 0) built.Free(leadingFree);
   std::vector<IFF2Builder::MapType> types;
-  for (int i = 0; i < kResources; ++i) {
+  for (int i = 0; i < resources; ++i) {
     const bool object = i % 5 == 0;
     const std::string type = object ? "OBJD" : kTypes[i % 7];
     const int16_t id = static_cast<int16_t>(kSavedId + i);
@@ -63,7 +73,8 @@ std::string GeneratedFile() {
     if (listed == nullptr) listed = &types.emplace_back(IFF2Builder::MapType{type, {}});
     listed->entries.push_back({offset, id, flags, name});
   }
-  built.SetMapOffset(static_cast<uint32_t>(built.Block("rsmp", 0, 0x0010, "", IFF2Builder::MapPayload(0, types))));
+  built.SetMapOffset(
+      static_cast<uint32_t>(built.Block("rsmp", 0, 0x0010, "", IFF2Builder::MapPayload(leadingFree, types))));
   return built.Bytes();
 }
 
@@ -71,7 +82,10 @@ std::string GeneratedFile() {
 // host environment behind a counting wrapper for the whole run.
 class Scene {
  public:
-  Scene() : fMappedBytes(GeneratedFile()) {
+  Scene()
+      : fMappedBytes(GeneratedFile()),
+        fMovingBytes(GeneratedFile(kResources, kLeadingFree)),
+        fSmallBytes(GeneratedFile(kSmallResources)) {
     fScratch.Link("dosdevices/c:", "../drive_c");
     fScratch.MakeFolder("drive_c/bench");
     std::string unmapped = fMappedBytes;
@@ -79,6 +93,8 @@ class Scene {
     fScratch.WriteFile("drive_c/bench/mapped.iff", fMappedBytes);
     fScratch.WriteFile("drive_c/bench/unmapped.iff", unmapped);
     fScratch.WriteFile("drive_c/bench/saved.iff", fMappedBytes);
+    fScratch.WriteFile("drive_c/bench/moving.iff", fMovingBytes);
+    fScratch.WriteFile("drive_c/bench/small.iff", fSmallBytes);
     // A folder that changed moments ago is relisted on every name lookup
     // until it has been quiet for a few seconds; measure the steady state.
     std::this_thread::sleep_for(std::chrono::milliseconds(3500));
@@ -92,10 +108,14 @@ class Scene {
   const std::string& mappedBytes() const { return fMappedBytes; }
   // Puts the untouched file back under kSaved; not through the environment.
   void RestoreSaved() const { fScratch.WriteFile("drive_c/bench/saved.iff", fMappedBytes); }
+  void RestoreMoving() const { fScratch.WriteFile("drive_c/bench/moving.iff", fMovingBytes); }
+  void RestoreSmall() const { fScratch.WriteFile("drive_c/bench/small.iff", fSmallBytes); }
 
  private:
   ScratchFolder fScratch;
   std::string fMappedBytes;
+  std::string fMovingBytes;
+  std::string fSmallBytes;
   std::unique_ptr<platform::PosixHostEnv> fHost;
   std::unique_ptr<CountingHostEnv> fCounting;
 };
@@ -244,32 +264,60 @@ void BM_OpenLoadEverythingClose(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenLoadEverythingClose)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
-// The organizer's save on a fresh copy of the file each time: open, load one
-// object definition, change its four sort words, write it back in place and
-// Close, which stores a new map.
-void BM_OneSave(benchmark::State& state) {
+// The organizer's save: open, load one object definition, change its four
+// sort words, write it back in place and Close, which stores a new map.
+bool SaveOneDefinition(const Path& path, benchmark::State& state) {
+  IFFResFile2 file;
+  if (file.Open(path) != 0) state.SkipWithError("the file did not open");
+  MHandle handle = file.GetResource(MakeResType("OBJD"), kSavedId, nullptr);
+  if (handle == nullptr || GetMHandleSize(handle) != kObjectSize) {
+    state.SkipWithError("no object definition to save");
+    return false;
+  }
+  std::memcpy(static_cast<char*>(LockMHandle(handle)) + 78, "\x04\x00\x20\x00", 4);
+  UnlockMHandle(handle);
+  file.WriteResource(handle);
+  if (file.Error() != 0 || file.Close() != 0) {
+    state.SkipWithError("the save failed");
+    return false;
+  }
+  return true;
+}
+
+// Each iteration saves a fresh copy of its file, put back untimed.
+template <typename Restore>
+void RunSaves(benchmark::State& state, const char* file, Restore restore) {
   Scene& scene = TheScene();
-  const Path path(kSaved);
+  const Path path(file);
   const FlushChoice flushes(scene.counting(), state);
   TrafficCounter traffic(scene.counting());
   for (auto _ : state) {
     state.PauseTiming();
-    scene.RestoreSaved();
+    restore(scene);
     state.ResumeTiming();
-    IFFResFile2 file;
-    if (file.Open(path) != 0) state.SkipWithError("the file did not open");
-    MHandle handle = file.GetResource(MakeResType("OBJD"), kSavedId, nullptr);
-    if (handle == nullptr || GetMHandleSize(handle) != kObjectSize) {
-      state.SkipWithError("no object definition to save");
-      break;
-    }
-    std::memcpy(static_cast<char*>(LockMHandle(handle)) + 78, "\x04\x00\x20\x00", 4);
-    UnlockMHandle(handle);
-    file.WriteResource(handle);
-    if (file.Error() != 0 || file.Close() != 0) state.SkipWithError("the save failed");
+    if (!SaveOneDefinition(path, state)) break;
   }
   traffic.Report(state);
 }
+
+// The 1,000-resource file: the freed old map alone passes the threshold, so
+// the close defragments; the old map is the last block, so nothing moves.
+void BM_OneSave(benchmark::State& state) {
+  RunSaves(state, kSaved, [](const Scene& scene) { scene.RestoreSaved(); });
+}
 BENCHMARK(BM_OneSave)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+
+// The same file behind 12,000 free bytes: the close defragments and moves
+// every block.
+void BM_OneSaveThatMovesEveryBlock(benchmark::State& state) {
+  RunSaves(state, kMoving, [](const Scene& scene) { scene.RestoreMoving(); });
+}
+BENCHMARK(BM_OneSaveThatMovesEveryBlock)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+
+// 200 resources: the close stores a new map without defragmenting.
+void BM_OneSaveWithoutDefragmenting(benchmark::State& state) {
+  RunSaves(state, kSmall, [](const Scene& scene) { scene.RestoreSmall(); });
+}
+BENCHMARK(BM_OneSaveWithoutDefragmenting)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
