@@ -101,6 +101,18 @@ bool FSFile::SetSize(int32_t size) {
 
 bool FSFile::Flush() { return fHandle != nullptr && fHandle->Flush(); }
 
+void FSFile::TakeHandleOf(FSFile* other) {
+  DropBuffer();
+  fOwnedHandle = std::move(other->fOwnedHandle);
+  fHandle = fOwnedHandle.get();
+  other->fHandle = nullptr;
+  fSize = other->fSize;
+  fPosition = other->fPosition;
+  fBase = 0;
+  FSEntry* entry = nullptr;
+  if (fOwner != nullptr && fOwner->Lookup(fName, &entry)) entry->fSize = fSize;
+}
+
 bool FSFile::FillBuffer(int32_t count) {
   if (fBuffer == nullptr) {
     fBuffer = std::make_unique<uint8_t[]>(static_cast<size_t>(count));

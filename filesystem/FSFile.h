@@ -64,6 +64,10 @@ class FSFile {
   FSFile(FileSystem* owner, CTGString name, platform::HostFile* handle, std::unique_ptr<platform::HostFile> owned,
          int32_t base, int32_t size, bool inArchive, bool writable);
 
+  // Takes over the other file's host handle, length and position: after a
+  // replacement this file reaches the new one.
+  void TakeHandleOf(FSFile* other);
+
   // Fills the read-ahead buffer with `count` bytes; false on a short fill.
   bool FillBuffer(int32_t count);
 

@@ -325,6 +325,36 @@ bool FileSystem::Delete(const CTGString& path) {
   return platform::HostEnv::Current().RemoveFile(View(path));
 }
 
+FSFile* FileSystem::OpenReplacement(const FSFile& file) {
+  if (file.InArchive() || !file.IsWritable()) {
+    platform::SetLastHostFailure(platform::HostFailure::kReadOnly);
+    return nullptr;
+  }
+  const CTGString name = file.Name() + CTGString(kReplacementSuffix);
+  platform::FileOpenOptions options;
+  options.access = platform::kAccessRead | platform::kAccessWrite;
+  options.share = platform::kShareNone;
+  options.disposition = platform::FileDisposition::kCreateAlways;
+  std::unique_ptr<platform::HostFile> opened = platform::HostEnv::Current().OpenFile(View(name), options);
+  if (opened == nullptr) return nullptr;
+  platform::HostFile* handle = opened.get();
+  return new FSFile(this, name, handle, std::move(opened), 0, 0, false, true);
+}
+
+bool FileSystem::Replace(FSFile* file, FSFile* replacement) {
+  if (!platform::HostEnv::Current().ReplaceFile(View(file->Name()), View(replacement->Name()))) return false;
+  file->TakeHandleOf(replacement);
+  delete replacement;
+  return true;
+}
+
+void FileSystem::Discard(FSFile* replacement) {
+  if (replacement == nullptr) return;
+  const CTGString name = replacement->Name();
+  delete replacement;
+  platform::HostEnv::Current().RemoveFile(View(name));
+}
+
 bool FileSystem::Exists(const CTGString& path) {
   if (Lookup(path)) return true;
   platform::FileOpenOptions options;

@@ -77,6 +77,23 @@ class FileSystem {
   bool Create(const CTGString& path);
   // Deletes a disk file. Archive members cannot be deleted.
   bool Delete(const CTGString& path);
+
+  // A file that is to take the place of another in one step is first written
+  // in full beside it, under the other's name followed by this suffix (which
+  // no listing of object files takes for one). A program that stops before
+  // the step leaves it behind; the next replacement writes over it.
+  static constexpr const char* kReplacementSuffix = ".velt-save";
+  // Makes (or empties) the replacement file beside a disk file that is open
+  // for writing, open for writing and shut to every other open. Null when it
+  // cannot be made, or for an archive member or a read-only open.
+  FSFile* OpenReplacement(const FSFile& file);
+  // Puts the replacement in the file's place in one step (the host's
+  // replace): on success `file` reads and writes what was the replacement,
+  // under its own name, and `replacement` is closed and freed. On failure
+  // nothing changes, and the replacement stays open for Discard.
+  bool Replace(FSFile* file, FSFile* replacement);
+  // Closes a replacement that is not wanted and removes its file.
+  void Discard(FSFile* replacement);
   // True for catalogued names (members and folders included) and for disk files
   // that can be opened.
   bool Exists(const CTGString& path);

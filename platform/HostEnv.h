@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/FolderListing.h"
+#include "platform/HostFailure.h"
 #include "platform/HostFile.h"
 #include "platform/Registry.h"
 
@@ -12,7 +13,8 @@ namespace platform {
 
 // Everything the organizer asks of the operating system goes through a HostEnv:
 // the registry, files and folder listings addressed by Windows-style paths, and
-// debugger output. Nothing above this folder includes system headers.
+// debugger output. Nothing above this folder includes system headers. A call
+// that fails leaves the host's cause in LastHostFailure().
 //
 // One implementation per host (PosixHostEnv on Linux, over a Wine prefix).
 // Tests wrap the current environment with a HostEnvWrapper to inject faults and
@@ -50,6 +52,18 @@ class HostEnv {
   // Deletes a file; false when it cannot, and for folders and read-only files
   // (which the program's own host refuses to delete too).
   virtual bool RemoveFile(std::string_view windowsPath) = 0;
+
+  // Puts a complete replacement file in the place of a target file in one
+  // step, so that the target's path names either the old file, untouched, or
+  // the whole replacement, whatever happens to the program; the folder is
+  // pushed to the storage device before this returns. The replacement first
+  // takes the target's permissions (and with them its read-only attribute).
+  // Both files may be open through this environment, and stay usable: the
+  // replacement's open then reaches the file at the target's path and keeps
+  // its share lock, so no other program can slip in between. A target that
+  // is a link has the file it links to replaced. False, with the host's
+  // cause, when it cannot be done; the target is then as it was.
+  virtual bool ReplaceFile(std::string_view targetPath, std::string_view replacementPath) = 0;
 
   // Lists a folder; null when it cannot be listed (missing, not a folder, no
   // permission).

@@ -20,6 +20,9 @@ class HostEnvWrapper : public HostEnv {
     return fTarget->OpenFile(windowsPath, options);
   }
   bool RemoveFile(std::string_view windowsPath) override { return fTarget->RemoveFile(windowsPath); }
+  bool ReplaceFile(std::string_view targetPath, std::string_view replacementPath) override {
+    return fTarget->ReplaceFile(targetPath, replacementPath);
+  }
   std::unique_ptr<FolderListing> ListFolder(std::string_view windowsFolder) override {
     return fTarget->ListFolder(windowsFolder);
   }

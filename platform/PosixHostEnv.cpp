@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/PosixErrno.h"
 #include "platform/PosixFolderListing.h"
 #include "platform/PosixHostFile.h"
 
@@ -83,13 +84,6 @@ bool LockRetrying(int fd, int operation) {
   return true;
 }
 
-bool TruncateRetrying(int fd) {
-  while (::ftruncate(fd, 0) != 0) {
-    if (errno != EINTR) return false;
-  }
-  return true;
-}
-
 // Closes `fd` when it goes out of scope unless released.
 class FdGuard {
  public:
@@ -104,6 +98,44 @@ class FdGuard {
  private:
   int fFd;
 };
+
+// Answers false after noting the failure.
+bool Fail(HostFailure failure) {
+  SetLastHostFailure(failure);
+  return false;
+}
+
+bool FailErrno() {
+  NoteErrno(errno);
+  return false;
+}
+
+// The folder part of a host path ("/" for a file at the root, "." for a bare
+// name).
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Pushes a folder's entries (a rename in it) to the storage device.
+bool FlushFolder(const std::string& folder) {
+  const int fd = OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return FailErrno();
+  FdGuard guard(fd);
+  while (::fsync(fd) != 0) {
+    if (errno != EINTR) return FailErrno();
+  }
+  return true;
+}
+
+bool TruncateRetrying(int fd) {
+  while (::ftruncate(fd, 0) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
 
 }  // namespace
 
@@ -120,44 +152,101 @@ std::unique_ptr<HostFile> PosixHostEnv::OpenFile(std::string_view windowsPath, c
   bool reads = (options.access & kAccessRead) != 0;
   bool writes = (options.access & kAccessWrite) != 0;
   bool create = options.disposition == FileDisposition::kCreateAlways;
-  if (create && !writes) return nullptr;
+  if (create && !writes) {
+    Fail(HostFailure::kOther);
+    return nullptr;
+  }
   std::string path = HostPath(windowsPath);
-  if (path.empty()) return nullptr;
+  if (path.empty()) {
+    Fail(HostFailure::kNotFound);
+    return nullptr;
+  }
 
   // Non-blocking so that a FIFO or device cannot stall the open; only regular
   // files get past the type check below.
   int flags = (writes ? (reads ? O_RDWR : O_WRONLY) : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   bool created = false;
   int descriptor = create ? OpenCreating(path.c_str(), flags, &created) : OpenRetrying(path.c_str(), flags);
-  if (descriptor < 0) return nullptr;
+  if (descriptor < 0) {
+    FailErrno();
+    return nullptr;
+  }
   FdGuard guard(descriptor);
 
   struct stat info {};
-  if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-  if (writes && !created && HasNoWriteBit(info)) return nullptr;
-  if (int lock = LockFor(options); lock != 0 && !LockRetrying(descriptor, lock)) return nullptr;
-  if (create && !created && !TruncateRetrying(descriptor)) return nullptr;
-  if (::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK) != 0) return nullptr;
+  if (::fstat(descriptor, &info) != 0) {
+    FailErrno();
+    return nullptr;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    Fail(S_ISDIR(info.st_mode) ? HostFailure::kAccessDenied : HostFailure::kOther);
+    return nullptr;
+  }
+  if (writes && !created && HasNoWriteBit(info)) {
+    Fail(HostFailure::kReadOnly);
+    return nullptr;
+  }
+  if (int lock = LockFor(options); lock != 0 && !LockRetrying(descriptor, lock)) {
+    FailErrno();
+    return nullptr;
+  }
+  if ((create && !created && !TruncateRetrying(descriptor)) ||
+      ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK) != 0) {
+    FailErrno();
+    return nullptr;
+  }
   if (options.randomAccess) ::posix_fadvise(descriptor, 0, 0, POSIX_FADV_RANDOM);
   return std::make_unique<PosixHostFile>(guard.Release());
 }
 
 bool PosixHostEnv::RemoveFile(std::string_view windowsPath) {
   std::string path = HostPath(windowsPath);
-  if (path.empty()) return false;
+  if (path.empty()) return Fail(HostFailure::kNotFound);
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0) {
-    if (S_ISDIR(info.st_mode)) return false;
-    if (S_ISREG(info.st_mode) && HasNoWriteBit(info)) return false;
+    if (S_ISDIR(info.st_mode)) return Fail(HostFailure::kAccessDenied);
+    if (S_ISREG(info.st_mode) && HasNoWriteBit(info)) return Fail(HostFailure::kReadOnly);
   }
-  return ::unlink(path.c_str()) == 0;
+  return ::unlink(path.c_str()) == 0 || FailErrno();
+}
+
+bool PosixHostEnv::ReplaceFile(std::string_view targetPath, std::string_view replacementPath) {
+  std::string target = HostPath(targetPath);
+  const std::string replacement = HostPath(replacementPath);
+  if (target.empty() || replacement.empty()) return Fail(HostFailure::kNotFound);
+  struct stat link {};
+  if (::lstat(target.c_str(), &link) != 0) return FailErrno();
+  if (S_ISLNK(link.st_mode)) {
+    char* resolved = ::realpath(target.c_str(), nullptr);
+    if (resolved == nullptr) return FailErrno();
+    target = resolved;
+    std::free(resolved);
+  }
+  struct stat info {};
+  if (::stat(target.c_str(), &info) != 0) return FailErrno();
+  if (!S_ISREG(info.st_mode)) return Fail(HostFailure::kAccessDenied);
+  struct stat made {};
+  if (::stat(replacement.c_str(), &made) != 0) return FailErrno();
+  // The owner can only be kept where the host lets this user give files
+  // away (root); elsewhere the file was the user's own to begin with.
+  if ((made.st_uid != info.st_uid || made.st_gid != info.st_gid) &&
+      ::chown(replacement.c_str(), info.st_uid, info.st_gid) != 0 && errno != EPERM)
+    return FailErrno();
+  if (::chmod(replacement.c_str(), info.st_mode & 07777) != 0) return FailErrno();
+  if (::rename(replacement.c_str(), target.c_str()) != 0) return FailErrno();
+  FlushFolder(FolderOf(target));
+  if (FolderOf(replacement) != FolderOf(target)) FlushFolder(FolderOf(replacement));
+  return true;
 }
 
 std::unique_ptr<FolderListing> PosixHostEnv::ListFolder(std::string_view windowsFolder) {
   std::string path = HostPath(windowsFolder);
   if (path.empty()) return nullptr;
   DIR* dir = ::opendir(path.c_str());
-  if (dir == nullptr) return nullptr;
+  if (dir == nullptr) {
+    FailErrno();
+    return nullptr;
+  }
   struct stat info {};
   if (::fstat(::dirfd(dir), &info) != 0) {
     ::closedir(dir);

@@ -40,6 +40,14 @@ class PosixHostEnv : public HostEnv {
   // Refuses folders and read-only files, as the program's own host does.
   bool RemoveFile(std::string_view windowsPath) override;
 
+  // rename(2) over the target (the file a link names, when it is one), after
+  // giving the replacement the target's permission bits and, where allowed,
+  // its owner; then fsync(2) of the folder. A share lock travels with the
+  // open file, so the replacement's lock guards the target's path at once. A
+  // folder flush that fails after the rename still answers true: the target
+  // has been replaced, and saying otherwise would be the worse lie.
+  bool ReplaceFile(std::string_view targetPath, std::string_view replacementPath) override;
+
   std::unique_ptr<FolderListing> ListFolder(std::string_view windowsFolder) override;
 
   // No write permission bit: read-only. An entry that cannot be examined is not.

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <limits>
 
+#include "platform/PosixErrno.h"
+
 namespace platform {
 
 namespace {
@@ -28,6 +30,7 @@ int64_t PosixHostFile::Read(void* buffer, int64_t count) {
     ssize_t got = ::read(fFd, bytes + done, static_cast<std::size_t>(step));
     if (got < 0) {
       if (errno == EINTR) continue;
+      NoteErrno(errno);
       return done > 0 ? done : -1;
     }
     if (got == 0) break;
@@ -45,6 +48,7 @@ int64_t PosixHostFile::Write(const void* buffer, int64_t count) {
     ssize_t put = ::write(fFd, bytes + done, static_cast<std::size_t>(step));
     if (put < 0) {
       if (errno == EINTR) continue;
+      NoteErrno(errno);
       // Whatever reached the file counts; the caller sees a short write.
       return done > 0 ? done : -1;
     }
@@ -55,28 +59,43 @@ int64_t PosixHostFile::Write(const void* buffer, int64_t count) {
 }
 
 bool PosixHostFile::Seek(int64_t offset) {
-  if (offset < 0 || offset > std::numeric_limits<off_t>::max()) return false;
-  return ::lseek(fFd, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+  if (offset < 0 || offset > std::numeric_limits<off_t>::max()) {
+    SetLastHostFailure(HostFailure::kOther);
+    return false;
+  }
+  if (::lseek(fFd, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset)) return true;
+  NoteErrno(errno);
+  return false;
 }
 
 int64_t PosixHostFile::Size() {
   struct stat info {};
-  if (::fstat(fFd, &info) != 0) return -1;
-  return static_cast<int64_t>(info.st_size);
+  if (::fstat(fFd, &info) == 0) return static_cast<int64_t>(info.st_size);
+  NoteErrno(errno);
+  return -1;
 }
 
 bool PosixHostFile::SetEndOfFile() {
   off_t here = ::lseek(fFd, 0, SEEK_CUR);
-  if (here < 0) return false;
+  if (here < 0) {
+    NoteErrno(errno);
+    return false;
+  }
   while (::ftruncate(fFd, here) != 0) {
-    if (errno != EINTR) return false;
+    if (errno != EINTR) {
+      NoteErrno(errno);
+      return false;
+    }
   }
   return true;
 }
 
 bool PosixHostFile::Flush() {
   while (::fsync(fFd) != 0) {
-    if (errno != EINTR) return false;
+    if (errno != EINTR) {
+      NoteErrno(errno);
+      return false;
+    }
   }
   return true;
 }

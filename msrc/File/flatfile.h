@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "msrc/Util/StringBuffer.h"
+#include "platform/HostFailure.h"
 
 class FSFile;
 
@@ -62,8 +64,43 @@ class FlatFile {
   int32_t Create(const StringBuffer& path);
   int32_t Delete(const StringBuffer& path);
 
+  // Replacements: a file written in full beside this one, which then takes
+  // its place in one step, so that a program that stops or a disk that fills
+  // up at any moment leaves either the old file, untouched, or the whole new
+  // one. Opens `replacement` (which must be closed) on a new, empty file
+  // beside this writable one; kFlatErrCreateFailed when it cannot be made.
+  int32_t OpenReplacement(FlatFile* replacement);
+  // Flushes the replacement and puts it in this file's place: on success this
+  // object reads and writes the new file and `replacement` is closed. On
+  // failure this file is as it was and the replacement is discarded.
+  int32_t Replace(FlatFile* replacement);
+  // Closes a replacement that is not wanted and removes its file.
+  void DiscardReplacement(FlatFile* replacement);
+
+  // A shadow: every byte of the file is copied into a replacement, and from
+  // then on reads and writes go to the copy, while the file itself stays
+  // open, held and untouched. CommitShadow puts the copy in the file's place;
+  // AbandonShadow throws it away, leaving the file exactly as it was.
+  int32_t BeginShadow();
+  int32_t CommitShadow();
+  void AbandonShadow();
+  bool InShadow() const { return fShadow != nullptr; }
+
+  // The host's cause of the last failure of this object's file calls (its
+  // open included): why the file is not writable after an Open that fell back
+  // to reading, why a write or a replacement failed. kNone when nothing
+  // failed since the last Open.
+  platform::HostFailure LastFailure() const { return fFailure; }
+
  private:
+  // The file that reads and writes reach: the shadow while there is one.
+  FSFile* Active() const;
+  // Returns `status`, keeping the host's cause when it is a failure.
+  int32_t Note(int32_t status);
+
   FSFile* fFile = nullptr;
   bool fWritable = false;
   bool fReadOnlyAccess = false;
+  platform::HostFailure fFailure = platform::HostFailure::kNone;
+  std::unique_ptr<FlatFile> fShadow;
 };

@@ -12,6 +12,7 @@ enum class HostCall {
   kSeek,
   kSetEndOfFile,
   kFlush,
+  kReplaceFile,
 };
 
 // Counts host calls of each kind and decides which of them fail. Shared by a
@@ -48,5 +49,5 @@ class FaultPlan {
 
   static std::size_t Index(HostCall call) { return static_cast<std::size_t>(call); }
 
-  std::array<Slot, 7> fSlots{};
+  std::array<Slot, 8> fSlots{};
 };

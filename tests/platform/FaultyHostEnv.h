@@ -16,6 +16,10 @@
 //   env.plan().FailAll(HostCall::kFlush);
 //   env.RefuseOpens([](std::string_view path, const platform::FileOpenOptions&) { ... });
 //
+// A call made to fail leaves the cause a real host would give: a full disk
+// for writes and truncations, a device error for reads, seeks and flushes,
+// another program's hold for opens, removals and replacements.
+//
 // Files it opened stay usable (and keep failing by the plan) after the
 // environment is gone.
 class FaultyHostEnv : public platform::HostEnvWrapper {
@@ -36,6 +40,7 @@ class FaultyHostEnv : public platform::HostEnvWrapper {
   std::unique_ptr<platform::HostFile> OpenFile(std::string_view windowsPath,
                                                const platform::FileOpenOptions& options) override;
   bool RemoveFile(std::string_view windowsPath) override;
+  bool ReplaceFile(std::string_view targetPath, std::string_view replacementPath) override;
 
  private:
   std::shared_ptr<FaultPlan> fPlan;

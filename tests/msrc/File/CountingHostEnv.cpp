@@ -101,6 +101,7 @@ void CountingHostEnv::SkipDeviceFlushes(bool skip) { fState->skipDeviceFlushes =
 std::unique_ptr<platform::HostFile> CountingHostEnv::OpenFile(std::string_view windowsPath,
                                                               const platform::FileOpenOptions& options) {
   ++fState->tally.calls;
+  if (options.disposition == platform::FileDisposition::kCreateAlways && !fState->Allow()) return nullptr;
   std::unique_ptr<platform::HostFile> file = HostEnvWrapper::OpenFile(windowsPath, options);
   if (file == nullptr) return nullptr;
   return std::make_unique<CountingHostFile>(std::move(file), fState);
@@ -108,7 +109,13 @@ std::unique_ptr<platform::HostFile> CountingHostEnv::OpenFile(std::string_view w
 
 bool CountingHostEnv::RemoveFile(std::string_view windowsPath) {
   ++fState->tally.calls;
-  return HostEnvWrapper::RemoveFile(windowsPath);
+  return fState->Allow() && HostEnvWrapper::RemoveFile(windowsPath);
+}
+
+bool CountingHostEnv::ReplaceFile(std::string_view targetPath, std::string_view replacementPath) {
+  ++fState->tally.calls;
+  ++fState->tally.replacements;
+  return fState->Allow() && HostEnvWrapper::ReplaceFile(targetPath, replacementPath);
 }
 
 std::unique_ptr<platform::FolderListing> CountingHostEnv::ListFolder(std::string_view windowsFolder) {

@@ -12,18 +12,21 @@ struct HostTally {
   int64_t reads = 0;
   int64_t writes = 0;
   int64_t flushes = 0;
+  int64_t replacements = 0;
   int64_t bytesRead = 0;
   int64_t bytesWritten = 0;
   // Reads that asked for bytes beyond the end of the file.
   int64_t readsPastEnd = 0;
-  // Changes (writes, truncations, flushes) refused because of StopChangesAt.
+  // Changes (writes, truncations, flushes, creations, removals,
+  // replacements) refused because of StopChangesAt.
   int64_t refusedChanges = 0;
 };
 
 // Forwards to a target environment and counts host calls and bytes across
 // every file it opened, for benchmarks and for tests that must not read past
 // the end of a file. It can also stand in for a program that stops dead: from
-// a chosen change on, no write, truncation or flush reaches the disk.
+// a chosen change on, no write, truncation, flush, file creation, removal or
+// replacement reaches the disk.
 class CountingHostEnv : public platform::HostEnvWrapper {
  public:
   explicit CountingHostEnv(platform::HostEnv* target);
@@ -42,6 +45,7 @@ class CountingHostEnv : public platform::HostEnvWrapper {
   std::unique_ptr<platform::HostFile> OpenFile(std::string_view windowsPath,
                                                const platform::FileOpenOptions& options) override;
   bool RemoveFile(std::string_view windowsPath) override;
+  bool ReplaceFile(std::string_view targetPath, std::string_view replacementPath) override;
   std::unique_ptr<platform::FolderListing> ListFolder(std::string_view windowsFolder) override;
 
   // Shared with the files, which may outlive the environment.
