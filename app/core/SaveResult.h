@@ -11,6 +11,10 @@ struct SaveResult {
     kNothingSelected,  // no valid file line or object line: nothing was tried
     kNotFound,         // the file opened but holds no such definition
     kSaved,
+    // The sorts are in the file, but something after them failed (the file's
+    // index could not be stored): fReason says what, for a message that is
+    // shown all the same. Save is done; the player need not save again.
+    kSavedWithWarning,
     kFailed,
   };
   // Where a failed save stopped.
@@ -34,7 +38,8 @@ struct SaveResult {
   // - otherwise a generic sentence with the code.
   static std::string ReasonFor(Stage stage, int32_t error);
 
-  bool Succeeded() const { return fStatus == Status::kSaved; }
+  // The sorts reached the file (with or without a warning).
+  bool Succeeded() const { return fStatus == Status::kSaved || fStatus == Status::kSavedWithWarning; }
 
   Status fStatus = Status::kNothingSelected;
   Stage fStage = Stage::kNone;

@@ -250,8 +250,10 @@ void CSortChangerDlg::OnSave() {
   PlayClick();
   TakeSelection();
   const SaveResult result = fOrganizer.Save();
-  if (result.fStatus == SaveResult::Status::kSaved) {
+  if (result.Succeeded()) {
     Item(kControlSave)->setEnabled(false);
+    // The sorts are saved; the player still hears what went wrong after.
+    if (result.fStatus == SaveResult::Status::kSavedWithWarning) ShowMessage(QString::fromStdString(result.fReason));
   } else if (result.fStatus == SaveResult::Status::kFailed) {
     // Save stays enabled: the change is still only in the dialog.
     ShowMessage(QString::fromStdString(result.fReason));
