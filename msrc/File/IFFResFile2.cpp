@@ -85,6 +85,7 @@ int32_t IFFResFile2::Open(const StringBuffer& path) {
   fChain.FileLength(&length);
   fOpenedFromMap = fMapOffset != 0 && TryStoredMap(fMapOffset, length);
   fSurveyed = !fOpenedFromMap;
+  fUnreached.clear();
   if (!fOpenedFromMap) WalkChain(length);
   fMap->RemoveType(IFFResMap::kType);
   fDirty = false;
@@ -187,12 +188,7 @@ int32_t IFFResFile2::Survey() {
   int32_t start = firstFree >= 0 ? firstFree : ending.offset;
   if (mapInChain && fMapOffset < start) start = fMapOffset;
   if (start <= length) fChain.SetHint(start);
-  if (unreached.empty()) return kResErrNone;
-
-  fBeforeCopy = {fMapOffset, fMapBlockIsMap, fChain.InvalidTotal(), fChain.Hint()};
-  status = FlatFile::BeginShadow();
-  if (status != kResErrNone) return status;
-  fChain.SetGuarded(std::move(unreached));
+  fUnreached = std::move(unreached);
   return kResErrNone;
 }
 
@@ -236,6 +232,7 @@ int32_t IFFResFile2::Close() {
   fMapOffset = 0;
   fMapBlockIsMap = false;
   fSurveyed = false;
+  fUnreached.clear();
   fChain.Reset();
   const int32_t closed = FlatFile::Close();
   // A failure on the way is the result, even though the file is closed.
@@ -292,6 +289,7 @@ int32_t IFFResFile2::Settle(int32_t status) {
     // The file now holds the copy and the map that describes it; the next
     // change looks at it afresh.
     fChain.SetGuarded({});
+    fUnreached.clear();
     fSurveyed = false;
     fDirty = false;
     return kResErrNone;
@@ -302,6 +300,7 @@ int32_t IFFResFile2::Settle(int32_t status) {
   fMapBlockIsMap = fBeforeCopy.mapBlockIsMap;
   fChain.SetInvalidTotal(fBeforeCopy.invalidTotal);
   fChain.SetHint(fBeforeCopy.hint);
+  fUnreached.clear();
   fSurveyed = false;
   fWriteFailure = status;
   return status;
@@ -714,6 +713,12 @@ int32_t IFFResFile2::BeginChange() {
   if (!fSurveyed) {
     const int32_t status = Survey();
     if (status != kResErrNone) return status;
+  }
+  if (!fUnreached.empty() && !FlatFile::InShadow()) {
+    fBeforeCopy = {fMapOffset, fMapBlockIsMap, fChain.InvalidTotal(), fChain.Hint()};
+    const int32_t status = FlatFile::BeginShadow();
+    if (status != kResErrNone) return status;
+    fChain.SetGuarded(fUnreached);
   }
   return WriteFileHeader(*this, 0);
 }

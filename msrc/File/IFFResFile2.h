@@ -173,6 +173,9 @@ class IFFResFile2 : public iResFile, public FlatFile {
   int32_t fOpenedVersion = 0;
   // The chain was walked since the map that is recorded was read or written.
   bool fSurveyed = false;
+  // What that walk found the map to list where no walk reaches, as (start,
+  // end) pairs: while there is any, changes go to a whole copy.
+  std::vector<std::pair<int32_t, int32_t>> fUnreached;
   // What a whole copy began from, so that throwing it away puts it back.
   struct Before {
     int32_t mapOffset = 0;

@@ -30,12 +30,11 @@
 #include "msrc/File/IFFResFile.h"
 #include "msrc/File/IFFResFile2.h"
 #include "platform/HostEnv.h"
-#include "tests/msrc/File/CountingHostEnv.h"
 #include "tests/msrc/File/IFF1Builder.h"
 #include "tests/msrc/File/IFF2Builder.h"
 #include "tests/msrc/File/IFF2Fixture.h"
 #include "tests/msrc/File/IFF2Reader.h"
-#include "tests/platform/FaultyHostEnv.h"
+#include "tests/platform/FaultInjection.h"
 
 namespace {
 
@@ -471,32 +470,6 @@ std::vector<Sequence> AllSequences() {
   return all;
 }
 
-// How a run makes host calls fail. Calls are counted from the moment the
-// file is open.
-struct FaultMode {
-  const char* name;
-  HostCall call;
-  bool sticky;
-  bool stopDead;
-};
-
-constexpr FaultMode kModes[] = {
-    {"write once", HostCall::kWrite, false, false},
-    {"write sticky", HostCall::kWrite, true, false},
-    {"flush once", HostCall::kFlush, false, false},
-    {"flush sticky", HostCall::kFlush, true, false},
-    {"truncate once", HostCall::kSetEndOfFile, false, false},
-    {"truncate sticky", HostCall::kSetEndOfFile, true, false},
-    {"open once", HostCall::kOpenFile, false, false},
-    {"replace once", HostCall::kReplaceFile, false, false},
-    {"replace sticky", HostCall::kReplaceFile, true, false},
-    {"remove sticky", HostCall::kRemoveFile, true, false},
-    {"stop dead", HostCall::kWrite, true, true},
-};
-
-// Far more than any save here makes; reaching it means a save that never ends.
-constexpr int kMostFailurePoints = 400;
-
 // What a fresh object of the generation finds in the file.
 struct Contents {
   bool opened = false;
@@ -601,33 +574,12 @@ class IFFFaultMatrixTest : public IFF2Fixture, public ::testing::WithParamInterf
  protected:
   void SetUp() override {
     IFF2Fixture::SetUp();
-    fCounting.SkipDeviceFlushes(true);
-    fPrevious = platform::HostEnv::Replace(&fFaulty);
-  }
-  void TearDown() override {
-    platform::HostEnv::Replace(fPrevious);
-    IFF2Fixture::TearDown();
+    fFaults.counting().SkipDeviceFlushes(true);
   }
 
-  int Failures(const FaultMode& mode) {
-    return mode.stopDead ? static_cast<int>(fCounting.Tally().refusedChanges) : fFaulty.plan().Failures(mode.call);
-  }
-
-  void Arm(const FaultMode& mode, int n) {
-    if (mode.stopDead) {
-      fCounting.StopChangesAt(n);
-    } else {
-      fFaulty.plan().FailNth(mode.call, n, mode.sticky);
-    }
-  }
-
-  void Heal(const FaultMode& mode) {
-    if (mode.stopDead) {
-      fCounting.StopChangesAt(0);
-    } else {
-      fFaulty.plan().Heal(mode.call);
-    }
-  }
+  int Failures(const FaultMode& mode) { return fFaults.Failures(mode); }
+  void Arm(const FaultMode& mode, int n) { fFaults.Arm(mode, n); }
+  void Heal(const FaultMode& mode) { fFaults.Heal(mode); }
 
   // Runs the save with the mode armed at n (0: nothing fails); true when some
   // call failed. `worked`: every operation of the save answered 0.
@@ -719,9 +671,7 @@ class IFFFaultMatrixTest : public IFF2Fixture, public ::testing::WithParamInterf
     }
   }
 
-  CountingHostEnv fCounting{&fDrive.Env()};
-  FaultyHostEnv fFaulty{&fCounting};
-  platform::HostEnv* fPrevious = nullptr;
+  FaultInjection fFaults{&fDrive.Env()};
 };
 
 // Without faults the save does what it is meant to, leaves a map that the
@@ -731,7 +681,7 @@ TEST_P(IFFFaultMatrixTest, ACleanSaveWorks) {
   WriteFile(sequence.Bytes());
   const Readings before = Read(*sequence.generation);
   bool worked = false;
-  RunSave(sequence, kModes[0], 0, &worked);
+  RunSave(sequence, kFaultModes[0], 0, &worked);
   const Readings after = Read(*sequence.generation);
   ExpectNoLoss(sequence, before, after, "clean save: ");
   if (!sequence.mustWork) return;
@@ -757,17 +707,17 @@ TEST_P(IFFFaultMatrixTest, NoFailurePointLosesAResource) {
   WriteFile(sequence.Bytes());
   const Readings before = Read(*sequence.generation);
   int points = 0;
-  for (const FaultMode& mode : kModes) {
+  for (const FaultMode& mode : kFaultModes) {
     for (int n = 1;; ++n) {
       if (n == kMostFailurePoints) {
         ADD_FAILURE() << mode.name << ": the save never ran without a failure";
         break;
       }
-      const int64_t pastEnd = fCounting.Tally().readsPastEnd;
+      const int64_t pastEnd = fFaults.counting().Tally().readsPastEnd;
       if (!RunSave(sequence, mode, n)) break;
       ++points;
       const std::string where = std::string(mode.name) + " at " + std::to_string(n) + ": ";
-      EXPECT_EQ(fCounting.Tally().readsPastEnd, pastEnd) << where << "read past the end of the file";
+      EXPECT_EQ(fFaults.counting().Tally().readsPastEnd, pastEnd) << where << "read past the end of the file";
       const Readings after = Read(*sequence.generation);
       ExpectNoLoss(sequence, before, after, where);
       TryTheNextSave(sequence, after, where);
@@ -777,7 +727,7 @@ TEST_P(IFFFaultMatrixTest, NoFailurePointLosesAResource) {
     EXPECT_GT(points, 0);
   }
   std::printf("[ matrix   ] %s: %d failure points, %lld replacements made\n", sequence.name.c_str(), points,
-              static_cast<long long>(fCounting.Tally().replacements));
+              static_cast<long long>(fFaults.counting().Tally().replacements));
 }
 
 INSTANTIATE_TEST_SUITE_P(Saves, IFFFaultMatrixTest, ::testing::ValuesIn(AllSequences()),
@@ -787,20 +737,10 @@ INSTANTIATE_TEST_SUITE_P(Saves, IFFFaultMatrixTest, ::testing::ValuesIn(AllSeque
 // Faults the matrix once found, each on the file it left behind.
 class IFFLeftBehindTest : public IFF2Fixture {
  protected:
-  void SetUp() override {
-    IFF2Fixture::SetUp();
-    fPrevious = platform::HostEnv::Replace(&fFaulty);
-  }
-  void TearDown() override {
-    platform::HostEnv::Replace(fPrevious);
-    IFF2Fixture::TearDown();
-  }
 
   Contents ReadBack() { return ReadContents(kGeneration2, fPath); }
 
-  CountingHostEnv fCounting{&fDrive.Env()};
-  FaultyHostEnv fFaulty{&fCounting};
-  platform::HostEnv* fPrevious = nullptr;
+  FaultInjection fFaults{&fDrive.Env()};
 };
 
 // A program that stops after an append's header, before its payload, leaves
@@ -813,11 +753,11 @@ TEST_F(IFFLeftBehindTest, AFileLeftByAStopMidAppendTakesTheNextSave) {
     IFFResFile2 file;
     ASSERT_EQ(file.Open(fPath), 0);
     // Change 1 appends the new block's header, change 2 would be the block.
-    fCounting.StopChangesAt(2);
+    fFaults.counting().StopChangesAt(2);
     file.WriteResource(AddNew(file, added));
     EXPECT_NE(file.Error(), 0);
     file.Close();
-    fCounting.StopChangesAt(0);
+    fFaults.counting().StopChangesAt(0);
   }
   const std::string left = ReadFile();
   const IFF2Reader reader(left);
@@ -854,11 +794,11 @@ TEST_F(IFFLeftBehindTest, AFailedCutLeavesAFreeBlockToTheEnd) {
   {
     IFFResFile2 file;
     ASSERT_EQ(file.Open(fPath), 0);
-    fFaulty.plan().FailNth(HostCall::kSetEndOfFile, 1);
+    fFaults.faulty().plan().FailNth(HostCall::kSetEndOfFile, 1);
     Rewrite(kStool, Sorted(kStool), Convert)(file);
     EXPECT_EQ(file.Error(), 0);
     EXPECT_EQ(file.Close(), 0) << "a close that could not compact still stores the map";
-    fFaulty.plan().Heal(HostCall::kSetEndOfFile);
+    fFaults.faulty().plan().Heal(HostCall::kSetEndOfFile);
   }
   const std::string left = ReadFile();
   const IFF2Reader reader(left);
