@@ -720,6 +720,11 @@ TEST_P(IFFFaultMatrixTest, NoFailurePointLosesAResource) {
       EXPECT_EQ(fFaults.counting().Tally().readsPastEnd, pastEnd) << where << "read past the end of the file";
       const Readings after = Read(*sequence.generation);
       ExpectNoLoss(sequence, before, after, where);
+      // A copy that was not put in place is removed, unless the program
+      // stopped or the removal itself failed; the next save writes over it.
+      if (!mode.stopDead && mode.call != HostCall::kRemoveFile) {
+        EXPECT_FALSE(fDrive.FileExists("x/t.iff.velt-save")) << where << "a copy was left behind";
+      }
       TryTheNextSave(sequence, after, where);
     }
   }
