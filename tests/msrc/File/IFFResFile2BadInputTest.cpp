@@ -337,4 +337,62 @@ TEST_F(IFFResFile2BadInputTest, AnUnterminatedBlockNameReadsAsSixtyThreeCharacte
   file.Close();
 }
 
+// A free block whose size field runs over a resource the map lists: the walk
+// never sees that resource, but the map does, so the free block is never
+// handed out and the resource keeps its bytes.
+TEST_F(IFFResFile2BadInputTest, AFreeBlockOverAListedResourceIsNotHandedOut) {
+  IFF2Builder built;
+  built.Block("OBJD", 1, 0, "", "one");
+  const int32_t freeAt = built.Free(400);
+  const int32_t covered = built.Block("OBJD", 2, 0, "", "two");
+  built.SetMapOffset(static_cast<uint32_t>(built.Block(
+      "rsmp", 0, 0x0010, "", IFF2Builder::MapPayload(400, {{"OBJD", {{64, 1, 0, ""}, {covered, 2, 0, ""}}}}))));
+  std::string bytes = built.Bytes();
+  // The free block claims OBJD 2 as well.
+  bytes.replace(static_cast<size_t>(freeAt) + 4, 4, IFF2Builder::BigEndian32(400 + 79));
+  WriteFile(bytes);
+  IFFResFile2 file;
+  ASSERT_EQ(file.Open(fPath), 0);
+  // The 479 bytes it claims would take this 403-byte block and leave a free
+  // block of 76 behind it, over OBJD 2's header.
+  MHandle added = MakeHandle(std::string(327, 'n'));
+  file.AddResource(added, kObjd, 3, Name(""), false);
+  file.WriteResource(added);
+  EXPECT_EQ(file.Error(), 0);
+  EXPECT_EQ(file.Close(), 0);
+  const IFF2Reader reader(ReadFile());
+  EXPECT_EQ(reader.At(covered)->payload, "two");
+  IFFResFile2 reread;
+  ASSERT_EQ(reread.Open(fPath), 0);
+  EXPECT_EQ(BytesOf(reread.GetResource(kObjd, 2, nullptr)), "two");
+  EXPECT_EQ(BytesOf(reread.GetResource(kObjd, 3, nullptr)), std::string(327, 'n'));
+  reread.Close();
+}
+
+// The header names a map that lies inside another resource's bytes: it is
+// read as the map, but dropping it frees nothing, since the block that holds
+// those bytes is a resource.
+TEST_F(IFFResFile2BadInputTest, AMapInsideAResourceIsNotFreedWithTheMap) {
+  const std::string map =
+      IFF2Builder::BlockHeader("rsmp", 0, 0, 0x0010, "") + IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0, ""}}}});
+  const std::string mapBlock = IFF2Builder::BlockHeader("rsmp", 76 + static_cast<int32_t>(map.size()) - 76, 0,
+                                                        0x0010, "") +
+                               map.substr(76);
+  IFF2Builder built;
+  built.Block("OBJD", 1, 0, "", "one");
+  const int32_t holder = built.Block("BMP_", 1, 0, "", "lead-in." + mapBlock);
+  built.SetMapOffset(static_cast<uint32_t>(holder + 76 + 8));
+  const std::string bytes = built.Bytes();
+  WriteFile(bytes);
+  IFFResFile2 file;
+  ASSERT_EQ(file.Open(fPath), 0);
+  ASSERT_TRUE(file.OpenedFromMap());
+  MHandle one = file.GetResource(kObjd, 1, [](void*, int32_t) {});
+  file.WriteResource(one);
+  EXPECT_EQ(file.Error(), 0);
+  EXPECT_EQ(file.Close(), 0);
+  const IFF2Reader reader(ReadFile());
+  EXPECT_EQ(reader.At(holder)->payload, "lead-in." + mapBlock);
+}
+
 }  // namespace
