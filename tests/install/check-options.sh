@@ -12,7 +12,7 @@ trap 'rm -rf "$scratch"' EXIT
 cd "$scratch"
 fail() { echo "$*" >&2; exit 1; }
 for program in "$@"; do
-  "$bin/$program" --help | grep -q "usage" || fail "$program --help prints no usage"
+  "$bin/$program" --help | grep -qi "usage" || fail "$program --help prints no usage"
   test "$("$bin/$program" --version)" = "$program $version" || fail "$program --version is not '$program $version'"
   if "$bin/$program" --no-such-option > /dev/null 2>&1; then fail "$program took --no-such-option"; fi
   test -z "$(ls -A)" || fail "$program left files behind: $(ls -A)"
