@@ -24,7 +24,7 @@ class ConsoleSession {
  private:
   std::vector<std::string> fArguments;
   std::vector<const char*> fPointers;
-  unsigned fRestoreOutputPage = 0;  // 0: nothing to put back
+  [[maybe_unused]] unsigned fRestoreOutputPage = 0;  // 0: nothing to put back (Windows only)
 };
 
 }  // namespace platform
