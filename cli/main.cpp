@@ -1,7 +1,9 @@
 #include <iostream>
 
 #include "cli/RunVeltSort.h"
+#include "platform/ConsoleSession.h"
 
 int main(int argc, char** argv) {
-  return RunVeltSort(argc, argv, std::cout, std::cerr);
+  const platform::ConsoleSession console(argc, argv);
+  return RunVeltSort(console.argc(), console.argv(), std::cout, std::cerr);
 }

@@ -1,6 +1,10 @@
 #include "platform/HostEnv.h"
 
+#ifdef _WIN32
+#include "platform/Win32HostEnv.h"
+#else
 #include "platform/PosixHostEnv.h"
+#endif
 
 namespace platform {
 
@@ -16,7 +20,11 @@ HostEnv::~HostEnv() = default;
 HostEnv& HostEnv::Default() {
   // Never destroyed: static objects that outlive this one (the process-wide
   // file system) may still reach the host while they are torn down.
+#ifdef _WIN32
+  static Win32HostEnv* sDefault = new Win32HostEnv();
+#else
   static PosixHostEnv* sDefault = new PosixHostEnv(PosixHostEnv::DefaultPrefix());
+#endif
   return *sDefault;
 }
 

@@ -16,7 +16,8 @@ namespace platform {
 // debugger output. Nothing above this folder includes system headers. A call
 // that fails leaves the host's cause in LastHostFailure().
 //
-// One implementation per host (PosixHostEnv on Linux, over a Wine prefix).
+// One implementation per host: PosixHostEnv on Linux, over a Wine prefix;
+// Win32HostEnv on Windows.
 // Tests wrap the current environment with a HostEnvWrapper to inject faults and
 // install it with Replace().
 class HostEnv {
@@ -39,7 +40,8 @@ class HostEnv {
   // drive reaches it.
   virtual std::string WindowsPath(std::string_view hostPath) = 0;
 
-  // Text for a debugger; on Linux it goes to standard error.
+  // Text for a debugger; on Linux it goes to standard error, on Windows to
+  // OutputDebugStringA.
   virtual void DebugOutput(std::string_view text) = 0;
 
   // Opens or creates a file. Null when the file is missing (for kOpenExisting),

@@ -19,9 +19,8 @@ class RegistryKey {
   virtual bool QueryString(std::string_view name, std::string* value) const = 0;
 };
 
-// The machine hive (the local-machine root), as a 32-bit program sees it.
-// A Windows build can put the real registry behind this interface; on Linux it
-// is a Wine prefix's system.reg.
+// The machine hive (the local-machine root), as a 32-bit program sees it: on
+// Windows the registry itself, on Linux a Wine prefix's system.reg.
 class Registry {
  public:
   virtual ~Registry() = default;

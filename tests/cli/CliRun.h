@@ -13,6 +13,18 @@ struct CliRun {
   std::string err;
 };
 
+// The path velt-sort names a file by when given the file's host path: on
+// Linux the Windows path through the Wine prefix's drive (`windowsPath`); on
+// Windows the host path itself, which is a Windows path already.
+inline std::string ReachedAs([[maybe_unused]] const std::string& hostPath,
+                             [[maybe_unused]] const std::string& windowsPath) {
+#ifdef _WIN32
+  return hostPath;
+#else
+  return windowsPath;
+#endif
+}
+
 inline CliRun RunCli(std::vector<std::string> arguments) {
   arguments.insert(arguments.begin(), "velt-sort");
   std::vector<const char*> argv;

@@ -98,8 +98,10 @@ TEST_F(ObjectsCommandTest, FilesThatCannotBeReadFailWithAReason) {
   CliRun run = RunCli({"objects", fGame.ObjectPath("missing.iff")});
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "velt-sort: " + fGame.ObjectPath("missing.iff") +
-                         ": there is no object file C:\\Games\\The Velt\\GameData\\UserObjects\\missing.iff\n");
+  EXPECT_EQ(run.err, "velt-sort: " + fGame.ObjectPath("missing.iff") + ": there is no object file " +
+                         ReachedAs(fGame.ObjectPath("missing.iff"),
+                                   "C:\\Games\\The Velt\\GameData\\UserObjects\\missing.iff") +
+                         "\n");
 
   // A companion alone is not an object file the organizer would list.
   fGame.WriteObject("lonely.spf", "x");
@@ -114,9 +116,12 @@ TEST_F(ObjectsCommandTest, FilesThatCannotBeReadFailWithAReason) {
   EXPECT_EQ(run.err, "velt-sort: " + fGame.ObjectPath("notes.iff") +
                          ": not an IFF file of a version this program reads\n");
 
+#ifndef _WIN32
+  // Every path on Windows is on a drive of its own.
   run = RunCli({"objects", "/proc/version"});
   EXPECT_EQ(run.code, 1);
   EXPECT_NE(run.err.find("no drive of the Wine prefix reaches this file"), std::string::npos) << run.err;
+#endif
 
   EXPECT_NE(RunCli({"objects"}).code, 0);
 }

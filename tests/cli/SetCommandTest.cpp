@@ -268,8 +268,10 @@ TEST_F(SetCommandTest, FilesThatCannotBeWrittenOrFoundAreRefused) {
 
   const CliRun run = RunCli({"set", fGame.ObjectPath("Living/Gone.iff"), "128", "--room", "1"});
   EXPECT_EQ(run.code, 1);
-  EXPECT_EQ(run.err, "velt-sort: " + fGame.ObjectPath("Living/Gone.iff") +
-                         ": there is no object file C:\\Games\\The Velt\\GameData\\UserObjects\\Living\\Gone.iff\n");
+  EXPECT_EQ(run.err, "velt-sort: " + fGame.ObjectPath("Living/Gone.iff") + ": there is no object file " +
+                         ReachedAs(fGame.ObjectPath("Living/Gone.iff"),
+                                   "C:\\Games\\The Velt\\GameData\\UserObjects\\Living\\Gone.iff") +
+                         "\n");
 }
 
 // At every failure point of every kind, set answers for what the file holds:

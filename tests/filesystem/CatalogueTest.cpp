@@ -22,13 +22,16 @@ TEST(Mount, ListsLowerCaseNamesInByteOrder) {
   drive.WriteFile("X/B.IFF", "b");
   drive.WriteFile("X/a.iff", "a");
   drive.WriteFile("X/zeta.iff", "z");
-  drive.WriteFile("X/\xC9t\xE9.iff", "e");
+  // "Été" in Latin-1 bytes where names are bytes, otherwise in UTF-8; only
+  // ASCII letters are lowered either way.
+  const std::string accented = ScratchFolder::NamesAreBytes() ? "\xC9t\xE9.iff" : "\xC3\x89t\xC3\xA9.iff";
+  drive.WriteFile("X/" + accented, "e");
   drive.MakeFolder("X/Sub");
   FileSystem fs;
   EXPECT_TRUE(fs.Mount("C:\\X\\", false, true));
   EXPECT_EQ(Listed(fs, "c:\\x\\*"),
             (std::vector<std::string>{"c:\\x\\a.iff", "c:\\x\\b.iff", "c:\\x\\sub/", "c:\\x\\zeta.iff",
-                                      "c:\\x\\\xC9t\xE9.iff"}));
+                                      "c:\\x\\" + accented}));
   EXPECT_EQ(Listed(fs, "C:/X/*.IFF").size(), 4u);
 }
 
@@ -48,6 +51,7 @@ TEST(Mount, NonRecursiveCataloguesOneLevelRecursiveAll) {
 }
 
 TEST(Mount, RecursionDoesNotFollowALinkBackIntoTheWalk) {
+  if (!ScratchFolder::LinksWork()) GTEST_SKIP() << "this host makes no links for tests";
   ScratchDrive drive;
   drive.WriteFile("x/sub/lamp.iff", "l");
   drive.Link("x/sub/up", "..");
@@ -154,7 +158,7 @@ TEST(Writable, AnEntryAskedAfterItsFileWentAwayCountsAsWritable) {
   drive.MakeReadOnly("x/locked.iff");
   FileSystem fs;
   fs.Mount("c:\\x\\", false, true);
-  std::filesystem::remove(drive.HostPath("x/locked.iff"));
+  drive.Remove("x/locked.iff");
   FSEntry* entry = nullptr;
   ASSERT_TRUE(fs.Lookup("c:\\x\\locked.iff", &entry));
   EXPECT_TRUE(entry->Writable());

@@ -2,16 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace {
-
-std::string PrefixFor(const ScratchFolder& prefix) {
-  prefix.Link("dosdevices/c:", "../drive_c");
-  prefix.MakeFolder("drive_c");
-  return prefix.Path();
-}
 
 class ListedEntries : public platform::FolderListing {
  public:
@@ -45,37 +37,34 @@ std::unique_ptr<platform::FolderListing> ScratchDrive::TestEnv::ListFolder(std::
   return std::make_unique<ListedEntries>(std::move(entries), listing->Identity());
 }
 
-ScratchDrive::ScratchDrive()
-    : fHost(PrefixFor(fPrefix)), fEnv(&fHost), fPrevious(platform::HostEnv::Replace(&fEnv)) {}
+ScratchDrive::ScratchDrive() : fEnv(&fHost.Env()), fPrevious(platform::HostEnv::Replace(&fEnv)) {}
 
 ScratchDrive::~ScratchDrive() { platform::HostEnv::Replace(fPrevious); }
 
-std::string ScratchDrive::HostPath(std::string_view relative) const {
-  return fPrefix.Path("drive_c/" + std::string(relative));
-}
+std::string ScratchDrive::HostPath(std::string_view relative) const { return fHost.DrivePath(relative); }
+
+namespace {
+
+std::string OnDrive(std::string_view relative) { return "drive_c/" + std::string(relative); }
+
+}  // namespace
 
 void ScratchDrive::WriteFile(std::string_view relative, std::string_view bytes) const {
-  fPrefix.WriteFile("drive_c/" + std::string(relative), bytes);
+  fHost.folder().WriteFile(OnDrive(relative), bytes);
 }
 
-std::string ScratchDrive::ReadFile(std::string_view relative) const {
-  std::ifstream in(HostPath(relative), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+std::string ScratchDrive::ReadFile(std::string_view relative) const { return fHost.folder().ReadFile(OnDrive(relative)); }
 
 bool ScratchDrive::FileExists(std::string_view relative) const {
-  return std::filesystem::exists(HostPath(relative));
+  return std::filesystem::exists(ScratchFolder::FromUtf8(HostPath(relative)));
 }
 
-void ScratchDrive::MakeFolder(std::string_view relative) const { fPrefix.MakeFolder("drive_c/" + std::string(relative)); }
+void ScratchDrive::MakeFolder(std::string_view relative) const { fHost.folder().MakeFolder(OnDrive(relative)); }
 
-void ScratchDrive::MakeReadOnly(std::string_view relative) const {
-  std::filesystem::permissions(HostPath(relative),
-                               std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                                   std::filesystem::perms::others_write,
-                               std::filesystem::perm_options::remove);
-}
+void ScratchDrive::MakeReadOnly(std::string_view relative) const { fHost.folder().MakeReadOnly(OnDrive(relative)); }
+
+void ScratchDrive::Remove(std::string_view relative) const { fHost.folder().Remove(OnDrive(relative)); }
 
 void ScratchDrive::Link(std::string_view relative, std::string_view target) const {
-  fPrefix.Link("drive_c/" + std::string(relative), target);
+  fHost.folder().Link(OnDrive(relative), target);
 }

@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "platform/HostEnvWrapper.h"
-#include "platform/PosixHostEnv.h"
-#include "tests/platform/ScratchFolder.h"
+#include "tests/platform/ScratchHost.h"
 
-// A drive c: in a scratch prefix, installed as the current host environment
+// A scratch drive c: (ScratchHost), installed as the current host environment
 // for the object's lifetime (behind a TestEnv that tests can steer). Files are
 // named relative to the drive's root with "/", e.g. "x/pack.far" is
 // c:\x\pack.far.
@@ -46,12 +45,13 @@ class ScratchDrive {
   bool FileExists(std::string_view relative) const;
   void MakeFolder(std::string_view relative) const;
   void MakeReadOnly(std::string_view relative) const;
+  // Removes a file, read-only or not.
+  void Remove(std::string_view relative) const;
   void Link(std::string_view relative, std::string_view target) const;
   std::string HostPath(std::string_view relative) const;
 
  private:
-  ScratchFolder fPrefix;
-  platform::PosixHostEnv fHost;
+  ScratchHost fHost;
   TestEnv fEnv;
   platform::HostEnv* fPrevious;
 };

@@ -2,13 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
-#include "platform/PosixHostEnv.h"
-#include "tests/platform/ScratchFolder.h"
+#include "tests/platform/ScratchHost.h"
 
 using platform::FileDisposition;
 using platform::FileOpenOptions;
@@ -18,24 +15,15 @@ namespace {
 
 class FaultyHostEnvTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fPrefix.Link("dosdevices/c:", "../drive_c");
-    fPrefix.MakeFolder("drive_c");
-  }
-
   std::unique_ptr<HostFile> Create(std::string_view path) {
     return fEnv.OpenFile(path, {platform::kAccessRead | platform::kAccessWrite, platform::kShareRead,
                                 FileDisposition::kCreateAlways, false});
   }
 
-  std::string Contents(std::string_view relative) const {
-    std::ifstream in(fPrefix.Path(relative), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  std::string Contents(std::string_view relative) const { return fHost.folder().ReadFile(relative); }
 
-  ScratchFolder fPrefix;
-  platform::PosixHostEnv fHost{fPrefix.Path()};
-  FaultyHostEnv fEnv{&fHost};
+  ScratchHost fHost;
+  FaultyHostEnv fEnv{&fHost.Env()};
 };
 
 TEST_F(FaultyHostEnvTest, TheNthWriteFailsCountingAcrossFiles) {
@@ -112,7 +100,7 @@ TEST_F(FaultyHostEnvTest, OpensAndRemovesCanBeRefused) {
 TEST_F(FaultyHostEnvTest, FilesKeepFailingAfterTheEnvIsGone) {
   std::unique_ptr<HostFile> file;
   {
-    FaultyHostEnv shortLived(&fHost);
+    FaultyHostEnv shortLived(&fHost.Env());
     file = shortLived.OpenFile("C:\\x",
                                {platform::kAccessWrite, platform::kShareRead, FileDisposition::kCreateAlways, false});
     ASSERT_NE(file, nullptr);

@@ -122,14 +122,18 @@ TEST(FileListTest, DownloadsEntriesKeepTheirDotDotSteps) {
 
 TEST(FileListTest, OrderIsByFullPathUnderTheSignedCaseInsensitiveComparison) {
   GamePrefix game;
-  for (const char* name : {"zed.iff", "Apple.iff", "_under.iff", "0zero.iff", "!bang.iff", "\xE9t\xE9.iff",
-                           "sub/mid.iff"}) {
+  // "été" in Latin-1 bytes where names are bytes, otherwise in UTF-8: a first
+  // byte above 0x7F either way, negative as a signed character.
+  const std::string accented = ScratchFolder::NamesAreBytes() ? "\xE9t\xE9" : "\xC3\xA9t\xC3\xA9";
+  for (const std::string& name : {std::string("zed.iff"), std::string("Apple.iff"), std::string("_under.iff"),
+                                  std::string("0zero.iff"), std::string("!bang.iff"), accented + ".iff",
+                                  std::string("sub/mid.iff")}) {
     game.WriteObject(name);
   }
   game.WriteGameFile("Downloads/dl.iff");
   game.WriteGameFile("Downloads/Sub2/dl2.iff");
   const FileList list = Filled();
-  EXPECT_EQ(Lines(list), (std::vector<std::string>{"\xE9t\xE9", "!bang", "dl", "dl2", "0zero", "_under", "apple",
+  EXPECT_EQ(Lines(list), (std::vector<std::string>{accented, "!bang", "dl", "dl2", "0zero", "_under", "apple",
                                                    "mid", "zed"}));
 }
 
@@ -181,6 +185,7 @@ TEST(FileListTest, FolderWithoutReadPermissionContributesNothing) {
 }
 
 TEST(FileListTest, LinkLoopsAndDanglingLinksAddNothing) {
+  if (!ScratchFolder::LinksWork()) GTEST_SKIP() << "this host makes no links for tests";
   GamePrefix game;
   game.WriteObject("a/x.iff");
   game.scratch().Link("drive_c/Games/The Velt/GameData/UserObjects/a/loop", "../a");

@@ -106,6 +106,7 @@ TEST(FolderScannerTest, ArchiveMembersAreReportedReadOnlyAndTheArchiveIsNot) {
 }
 
 TEST(FolderScannerTest, LinkLoopEndsAndDanglingLinkIsLeftOut) {
+  if (!ScratchFolder::LinksWork()) GTEST_SKIP() << "this host makes no links for tests";
   GamePrefix game;
   game.WriteObject("a/x.iff");
   game.scratch().Link("drive_c/Games/The Velt/GameData/UserObjects/a/loop", "../a");
@@ -117,6 +118,7 @@ TEST(FolderScannerTest, LinkLoopEndsAndDanglingLinkIsLeftOut) {
 }
 
 TEST(FolderScannerTest, FolderReachedThroughTwoLinksWithoutALoopIsWalkedTwice) {
+  if (!ScratchFolder::LinksWork()) GTEST_SKIP() << "this host makes no links for tests";
   GamePrefix game;
   game.WriteObject("shared/s.iff");
   game.scratch().Link("drive_c/Games/The Velt/GameData/UserObjects/one", "shared");

@@ -1,13 +1,12 @@
 #include "tests/app/core/GamePrefix.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <map>
 
 namespace {
 
 constexpr const char* kHostGame = "drive_c/Games/The Velt";
 
+#ifndef _WIN32
 // "a\b" -> "a\\b": the escaping of quoted registry texts.
 std::string RegistryEscaped(std::string_view text) {
   std::string escaped;
@@ -17,44 +16,29 @@ std::string RegistryEscaped(std::string_view text) {
   }
   return escaped;
 }
+#endif
 
 }  // namespace
 
 GamePrefix::GamePrefix() {
-  fScratch.Link("dosdevices/c:", "../drive_c");
-  fScratch.MakeFolder(kHostGame);
-  fHost = std::make_unique<platform::PosixHostEnv>(fScratch.Path());
-  fPrevious = platform::HostEnv::Replace(fHost.get());
+  fHost.folder().MakeFolder(kHostGame);
+  fPrevious = platform::HostEnv::Replace(&fRegistryHost);
 }
 
-GamePrefix::~GamePrefix() {
-  platform::HostEnv::Replace(fPrevious);
-  // Let the scratch folder's removal reach into folders a test locked.
-  std::error_code ignored;
-  for (auto it = std::filesystem::recursive_directory_iterator(
-           fScratch.path(), std::filesystem::directory_options::skip_permission_denied, ignored);
-       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-    if (!it->is_symlink(ignored)) {
-      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                   std::filesystem::perm_options::add, ignored);
-    }
-  }
-}
+GamePrefix::~GamePrefix() { platform::HostEnv::Replace(fPrevious); }
 
 std::string GamePrefix::GamePath(std::string_view relative) const {
-  std::string path = fScratch.Path(kHostGame);
-  if (!relative.empty()) path += "/" + std::string(relative);
-  return path;
+  if (relative.empty()) return fHost.folder().Path(kHostGame);
+  return fHost.folder().Path(std::string(kHostGame) + "/" + std::string(relative));
 }
 
 std::string GamePrefix::ObjectPath(std::string_view relative) const {
-  std::string path = GamePath("GameData/UserObjects");
-  if (!relative.empty()) path += "/" + std::string(relative);
-  return path;
+  if (relative.empty()) return GamePath("GameData/UserObjects");
+  return GamePath("GameData/UserObjects/" + std::string(relative));
 }
 
 void GamePrefix::WriteGameFile(std::string_view relative, std::string_view bytes) const {
-  fScratch.WriteFile(std::string(kHostGame) + "/" + std::string(relative), bytes);
+  fHost.folder().WriteFile(std::string(kHostGame) + "/" + std::string(relative), bytes);
 }
 
 void GamePrefix::WriteObject(std::string_view relative, std::string_view bytes) const {
@@ -62,22 +46,23 @@ void GamePrefix::WriteObject(std::string_view relative, std::string_view bytes) 
 }
 
 std::string GamePrefix::ReadObject(std::string_view relative) const {
-  std::ifstream in(ObjectPath(relative), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return fHost.folder().ReadFile(std::string(kHostGame) + "/GameData/UserObjects/" + std::string(relative));
 }
 
 void GamePrefix::MakeGameFolder(std::string_view relative) const {
-  fScratch.MakeFolder(std::string(kHostGame) + "/" + std::string(relative));
+  fHost.folder().MakeFolder(std::string(kHostGame) + "/" + std::string(relative));
 }
 
 void GamePrefix::MakeReadOnly(std::string_view relative) const {
-  std::filesystem::permissions(GamePath(relative),
-                               std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                                   std::filesystem::perms::others_write,
-                               std::filesystem::perm_options::remove);
+  fHost.folder().MakeReadOnly(std::string(kHostGame) + "/" + std::string(relative));
 }
 
-void GamePrefix::WriteRegistry(const char* value) const {
+void GamePrefix::WriteRegistry(const char* value) {
+#ifdef _WIN32
+  std::map<std::string, std::string>& values = fRegistryHost.fRegistry.keys["Software\\Korva\\The Velt"];
+  values.clear();
+  if (value != nullptr) values["VELT_DATA"] = value;
+#else
   std::string text =
       "WINE REGISTRY Version 2\n"
       ";; All keys relative to \\\\Machine\n"
@@ -85,9 +70,8 @@ void GamePrefix::WriteRegistry(const char* value) const {
       "\n"
       "[Software\\\\Korva\\\\The Velt] 1\n";
   if (value != nullptr) text += "\"VELT_DATA\"=\"" + RegistryEscaped(value) + "\"\n";
-  fScratch.WriteFile("system.reg", text);
+  fHost.folder().WriteFile("system.reg", text);
+#endif
 }
 
-void GamePrefix::Install(platform::HostEnv* env) {
-  platform::HostEnv::Replace(env != nullptr ? env : fHost.get());
-}
+void GamePrefix::Install(platform::HostEnv* env) { platform::HostEnv::Replace(env != nullptr ? env : &fRegistryHost); }

@@ -5,12 +5,15 @@
 #include <string_view>
 
 #include "platform/HostEnv.h"
-#include "platform/PosixHostEnv.h"
-#include "tests/platform/ScratchFolder.h"
+#include "platform/HostEnvWrapper.h"
+#include "tests/app/core/FakeRegistry.h"
+#include "tests/platform/ScratchHost.h"
 
-// A scratch Wine prefix holding a game installation at C:\Games\The Velt
-// (drive_c/Games/The Velt), installed as the current host environment for the
-// object's lifetime. The registry names the game only after WriteRegistry.
+// A scratch host (ScratchHost) holding a game installation at
+// C:\Games\The Velt (drive_c/Games/The Velt), installed as the current host
+// environment for the object's lifetime. The registry names the game only
+// after WriteRegistry: on Linux through the prefix's system.reg, on Windows
+// through a registry held in memory (the machine's own is no place for tests).
 class GamePrefix {
  public:
   static constexpr const char* kGameFolder = "C:\\Games\\The Velt";
@@ -35,21 +38,31 @@ class GamePrefix {
   // The bytes of a file below the object folder.
   std::string ReadObject(std::string_view relative) const;
   void MakeGameFolder(std::string_view relative) const;
-  // Removes every write permission bit of a file below the game folder.
+  // Makes a file below the game folder read-only.
   void MakeReadOnly(std::string_view relative) const;
 
-  // system.reg with the game's key; without `value` the key has no VELT_DATA.
-  void WriteRegistry(const char* value = kGameFolder) const;
+  // The game's registry key; without `value` the key has no VELT_DATA.
+  void WriteRegistry(const char* value = kGameFolder);
 
   // Installs `env` in place of the prefix's own environment (null puts the
   // prefix's own back).
   void Install(platform::HostEnv* env);
 
-  ScratchFolder& scratch() { return fScratch; }
-  platform::PosixHostEnv& host() { return *fHost; }
+  ScratchFolder& scratch() { return fHost.folder(); }
+  platform::HostEnv& host() { return fRegistryHost; }
 
  private:
-  ScratchFolder fScratch;
-  std::unique_ptr<platform::PosixHostEnv> fHost;
+  // The scratch host with the game's registry.
+  class RegistryHost : public platform::HostEnvWrapper {
+   public:
+    using HostEnvWrapper::HostEnvWrapper;
+#ifdef _WIN32
+    platform::Registry& MachineRegistry() override { return fRegistry; }
+    FakeRegistry fRegistry;
+#endif
+  };
+
+  ScratchHost fHost;
+  RegistryHost fRegistryHost{&fHost.Env()};
   platform::HostEnv* fPrevious = nullptr;
 };
