@@ -1,10 +1,12 @@
 #include <QApplication>
 
-#include "app/gui/CSortChangerApp.h"
+#include "app/dialogs/CSortChangerApp.h"
+#include "app/gui/QtAppFace.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("The Velt Plimsett Object Organizer"));
-  CSortChangerApp organizer;
+  QtAppFace face;
+  CSortChangerApp organizer(face);
   return organizer.Run();
 }

@@ -1,6 +1,8 @@
 #include "tests/app/core/GamePrefix.h"
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -57,6 +59,13 @@ void GamePrefix::WriteGameFile(std::string_view relative, std::string_view bytes
 
 void GamePrefix::WriteObject(std::string_view relative, std::string_view bytes) const {
   WriteGameFile("GameData/UserObjects/" + std::string(relative), bytes);
+}
+
+std::string GamePrefix::ReadObject(std::string_view relative) const {
+  std::ifstream in(ObjectPath(relative), std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
 }
 
 void GamePrefix::MakeGameFolder(std::string_view relative) const {
