@@ -73,6 +73,10 @@ int SetCommand::Run(std::ostream& out, std::ostream& err) {
     err << "velt-sort: " << fFile << ": " << result.fReason << '\n';
     return 1;
   }
+  // The sorts are in the file; what went wrong after them is said all the
+  // same.
+  if (result.fStatus == SaveResult::Status::kSavedWithWarning)
+    err << "velt-sort: " << fFile << ": " << result.fReason << '\n';
 
   // What the file holds now: the low 16 bits of each value, read back signed.
   SortValues saved;

@@ -5,6 +5,8 @@
 #include "filesystem/CTGString.h"
 #include "filesystem/FileSystem.h"
 #include "msrc/File/ObjResFile.h"
+#include "msrc/File/flatfile.h"
+#include "platform/HostFailure.h"
 #include "msrc/Objects/ObjDefinition.h"
 #include "msrc/Util/FixedStringBuffer.h"
 #include "msrc/Util/PathSplit.h"
@@ -32,6 +34,21 @@ DefinitionSorts StoredSorts(const SortValues& values) {
   sorts.fSubsort = static_cast<int16_t>(values.fSubsort);
   sorts.fDowntown = static_cast<int16_t>(values.fDowntown);
   return sorts;
+}
+
+// The host's cause of the member's last failure, when it is a file.
+platform::HostFailure CauseIn(iResFile* member) {
+  const FlatFile* file = dynamic_cast<FlatFile*>(member);
+  return file != nullptr ? file->LastFailure() : platform::HostFailure::kNone;
+}
+
+// Why the file at `path` cannot be opened at all, as the host says it.
+platform::HostFailure WhyNotOpened(const StringBuffer& path) {
+  platform::SetLastHostFailure(platform::HostFailure::kNone);
+  FSFile* file = gFileSystem.Open(CTGString(path.Text()), false);
+  if (file == nullptr) return platform::LastHostFailure();
+  gFileSystem.Close(file);
+  return platform::HostFailure::kNone;
 }
 
 // The member of the group that handed out `handle`, or null.
@@ -127,38 +144,59 @@ LoadResult ObjectFile::LoadSorts(const StringBuffer& entry, int16_t id, SortValu
 SaveResult ObjectFile::SaveSorts(const StringBuffer& entry, int16_t id, const SortValues& values) {
   FixedStringBuffer<kPathCapacity> path;
   if (!GroupPathFor(entry, &path)) return SaveResult::Failed(SaveResult::Stage::kOpen, kResErrNoSuchFile);
-  ObjResFile group;
-  const int32_t opened = group.Open(path);
-  if (!group.ValidFile()) {
-    // The file was listed, so it was there: say whether it has gone or is
-    // merely held.
-    FixedStringBuffer<kPathCapacity> file;
-    const bool present = FilePathFor(entry, &file) && gFileSystem.Exists(CTGString(file.Text()));
-    return SaveResult::Failed(SaveResult::Stage::kOpen,
-                              !present ? kResErrNoSuchFile : (opened != kResErrNone ? opened : kResErrNotOpen));
-  }
-  MHandle handle = group.GetResource(kObjdType, id, SwizzleDefinition);
-  if (handle == nullptr) return SaveResult::NotFound();
-
-  NormalizeDefinition(handle);
-  if (!WriteDefinitionSorts(handle, StoredSorts(values))) return SaveResult::NotFound();
-
-  iResFile* holder = Holder(group, handle);
-  group.WriteResource(handle);
-  int32_t writeError = group.Error();
-  if (writeError != kResErrNone && holder != nullptr) {
-    // The chain answers with the last writable member it asked, which says
-    // "not mine" whenever the holder was read-only or asked earlier; the
-    // holder's own state tells what really happened.
-    const int32_t holderError = holder->Error();
-    if (!holder->IsWritable()) {
-      writeError = kResErrNotWritable;
-    } else if (holderError != kResErrNone) {
-      writeError = holderError;
+  int32_t writeError = kResErrNone;
+  int32_t closeError = kResErrNone;
+  platform::HostFailure cause = platform::HostFailure::kNone;
+  {
+    ObjResFile group;
+    const int32_t opened = group.Open(path);
+    if (!group.ValidFile()) {
+      // The file was listed, so it was there: say whether it has gone or is
+      // merely held.
+      FixedStringBuffer<kPathCapacity> file;
+      const bool present = FilePathFor(entry, &file) && gFileSystem.Exists(CTGString(file.Text()));
+      return SaveResult::Failed(SaveResult::Stage::kOpen,
+                                !present ? kResErrNoSuchFile : (opened != kResErrNone ? opened : kResErrNotOpen),
+                                present ? WhyNotOpened(file) : platform::HostFailure::kNotFound);
     }
+    MHandle handle = group.GetResource(kObjdType, id, SwizzleDefinition);
+    if (handle == nullptr) return SaveResult::NotFound();
+
+    NormalizeDefinition(handle);
+    if (!WriteDefinitionSorts(handle, StoredSorts(values))) return SaveResult::NotFound();
+
+    iResFile* holder = Holder(group, handle);
+    group.WriteResource(handle);
+    writeError = group.Error();
+    if (writeError != kResErrNone && holder != nullptr) {
+      // The chain answers with the last writable member it asked, which says
+      // "not mine" whenever the holder was read-only or asked earlier; the
+      // holder's own state tells what really happened.
+      const int32_t holderError = holder->Error();
+      if (!holder->IsWritable()) {
+        writeError = kResErrNotWritable;
+      } else if (holderError != kResErrNone) {
+        writeError = holderError;
+      }
+    }
+    if (writeError != kResErrNone) cause = CauseIn(holder);
+    // Closing destroys the members; the host says why it failed.
+    platform::SetLastHostFailure(platform::HostFailure::kNone);
+    closeError = group.Close();
+    if (writeError == kResErrNone && closeError != kResErrNone) cause = platform::LastHostFailure();
   }
-  const int32_t closeError = group.Close();
-  if (writeError != kResErrNone) return SaveResult::Failed(SaveResult::Stage::kWrite, writeError);
-  if (closeError != kResErrNone) return SaveResult::Failed(SaveResult::Stage::kClose, closeError);
-  return SaveResult::Saved();
+  if (writeError == kResErrNone && closeError == kResErrNone) return SaveResult::Saved();
+
+  // Something failed, but what counts is what the file holds now: sorts
+  // that reached it were saved, whatever went wrong after them.
+  const SaveResult::Stage stage = writeError != kResErrNone ? SaveResult::Stage::kWrite : SaveResult::Stage::kClose;
+  const int32_t error = writeError != kResErrNone ? writeError : closeError;
+  SortValues stored;
+  if (LoadSorts(entry, id, &stored) != LoadResult::kNotFound) {
+    const DefinitionSorts wanted = StoredSorts(values);
+    if (stored.fRoom == wanted.fRoom && stored.fFunction == wanted.fFunction &&
+        stored.fSubsort == wanted.fSubsort && stored.fDowntown == wanted.fDowntown)
+      return SaveResult::SavedWithWarning(stage, error, cause);
+  }
+  return SaveResult::Failed(stage, error, cause);
 }

@@ -42,7 +42,7 @@
 #include "msrc/Util/FixedStringBuffer.h"
 #include "platform/HostEnv.h"
 #include "platform/PosixHostEnv.h"
-#include "tests/msrc/File/CountingHostEnv.h"
+#include "tests/platform/CountingHostEnv.h"
 
 namespace {
 

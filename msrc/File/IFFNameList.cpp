@@ -44,6 +44,8 @@ int32_t IFFNameList::NextKey() const {
 }
 
 const IFFNameList::Entry* IFFNameList::FindKey(int32_t key) const {
+  // -1 is a block header's "no name", whatever a names cache may list under it.
+  if (key == kNoKey) return nullptr;
   for (const Entry& entry : fEntries) {
     if (entry.fKey == key) return &entry;
   }

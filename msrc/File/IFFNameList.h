@@ -41,7 +41,8 @@ class IFFNameList {
   // largest key is the largest 32-bit value, the smallest positive key not in
   // use.
   int32_t NextKey() const;
-  // The first entry with the key; null when there is none.
+  // The first entry with the key; null when there is none, and always for
+  // kNoKey.
   const Entry* FindKey(int32_t key) const;
   // The index of the first entry from `start` on whose name equals `name`,
   // ignoring the case of 'A'..'Z'; -1 when there is none.

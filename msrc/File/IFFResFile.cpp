@@ -16,9 +16,8 @@
 
 namespace {
 
-constexpr const char* kSourcePath = "msrc/File/IFFResFile";
+constexpr const char* kSourcePath = FileBlockRules::kSourcePath;
 constexpr int32_t kHeaderSize = FileBlockHeader::kSize;
-constexpr int64_t kLastOffset = std::numeric_limits<int32_t>::max();
 constexpr int32_t kMaxPayloadSize = std::numeric_limits<int32_t>::max() - kHeaderSize;
 
 int16_t AsCount(int32_t count) { return static_cast<int16_t>(std::min<int32_t>(count, 0x7FFF)); }
@@ -33,7 +32,7 @@ void ReportNamesSwizzle(void* /*data*/, int32_t /*size*/) {
 
 int16_t IFFResFile::sCreatingNewFile = 0;
 
-IFFResFile::IFFResFile() = default;
+IFFResFile::IFFResFile() : fChain(*this, [this] { return BeforeChange(); }) {}
 
 IFFResFile::~IFFResFile() {
   if (FlatFile::ValidFile()) Close();
@@ -94,14 +93,13 @@ int32_t IFFResFile::Open(const StringBuffer& path) {
   }
 
   FreeLists();
-  fInvalidTotal = 0;
-  fHint = -1;
+  fChain.Reset();
   fWritten = false;
   fChanged = false;
   fRepairing = false;
   fNamesEdited = false;
   int32_t length = 0;
-  if (FlatFile::GetSize(&length) != kResErrNone) length = 0;
+  if (fChain.FileLength(&length) != kResErrNone) length = 0;
   WalkChain(length);
 
   if (fNameList != nullptr) XASSERT(kSourcePath, __LINE__, "!fNameList", "double open?");
@@ -118,12 +116,14 @@ void IFFResFile::WalkChain(int32_t fileLength) {
   // Types are found through a table while the lists are built, so that a
   // file with many types is not searched from the head for every block.
   std::unordered_map<ResType, TypeCache*> found[2];
-  FileBlockHeader header;
-  int32_t offset = kUniqueHeaderSize;
-  for (; ReadChainBlock(offset, fileLength, &header) == ChainStep::kBlock; offset += header.fSize) {
+  bool outOfMemory = false;
+  std::vector<int32_t> starts;
+  const Chain::Ending ending = fChain.Walk(fileLength, [&](int32_t offset, const FileBlockHeader& header) {
+    starts.push_back(offset);
+    if (outOfMemory) return;
     if (header.IsFree()) {
-      AddInvalid(header.fSize);
-      continue;
+      fChain.AddInvalid(header.fSize);
+      return;
     }
     const bool internal = (header.fFlags & kInternal) != 0;
     std::unique_ptr<TypeCache>& list = internal ? fInternalTypes : fTypes;
@@ -132,6 +132,7 @@ void IFFResFile::WalkChain(int32_t fileLength) {
       std::unique_ptr<TypeCache> added(new (std::nothrow) TypeCache(header.fType));
       if (added == nullptr) {
         XASSERT(kSourcePath, __LINE__, "spot", "could not make new res cache");
+        outOfMemory = true;
         return;
       }
       added->fNext = std::move(list);
@@ -141,13 +142,23 @@ void IFFResFile::WalkChain(int32_t fileLength) {
     ResCache* resource = type->Prepend();
     if (resource == nullptr) {
       XASSERT(kSourcePath, __LINE__, "spot", "could not make new res cache");
+      outOfMemory = true;
       return;
     }
     resource->fId = header.fId;
     resource->fFlags = header.fFlags;
     resource->fFileOffset = offset;
     resource->fNameIndex = header.fNameIndex;
-  }
+  });
+  if (ending.offset < fileLength) starts.push_back(ending.offset);
+  starts.push_back(fileLength);
+  fChain.SetKnownStarts(std::move(starts));
+}
+
+int32_t IFFResFile::BeforeChange() {
+  fWritten = true;
+  if (!fRepairing) fChanged = true;
+  return kResErrNone;
 }
 
 int32_t IFFResFile::LoadNamesCache() {
@@ -218,6 +229,15 @@ int32_t IFFResFile::SaveNamesCache() {
   fNameList->SetDirty(false);
 
   names = FindType(IFFNameList::kType);
+  // A save that stopped half-way may have left a second names cache behind;
+  // only the one just written says what the keys mean, and a reader takes
+  // whichever it meets first.
+  for (ResCache* other = names != nullptr ? names->fResources.get() : nullptr; other != nullptr;) {
+    ResCache* next = other->fNext.get();
+    if (other != resource && other->fId == kNamesCacheId && Drop(other, names->fType) == kResErrNone)
+      names->Remove(other);
+    other = next;
+  }
   ResCache* old = names != nullptr ? names->FindId(kOldNamesCacheId) : nullptr;
   if (old != nullptr) {
     if (Drop(old, names->fType) == kResErrNone) {
@@ -287,13 +307,15 @@ int32_t IFFResFile::Close() {
     return kResErrNotOpen;
   }
   Flush();
-  int32_t status = Error();
+  const int32_t status = Error();
   FreeLists();
-  if (status == kResErrNone && FlatFile::IsWritable() && fChanged && fInvalidTotal >= kDefragmentThreshold)
-    status = Defragment();
+  // Compacting is worth doing, not needed: one that fails leaves the file as
+  // it was.
+  if (status == kResErrNone && FlatFile::IsWritable() && fChanged &&
+      fChain.InvalidTotal() >= kDefragmentThreshold && fChain.Defragment(nullptr) != kResErrNone)
+    XASSERT(kSourcePath, __LINE__, "!err", "critical error during defrag");
   fNameList.reset();
-  fInvalidTotal = 0;
-  fHint = -1;
+  fChain.Reset();
   fWritten = false;
   fChanged = false;
   fNamesEdited = false;
@@ -525,43 +547,12 @@ int32_t IFFResFile::Load(ResCache* resource, ResType type, SwizzleProc swizzle) 
     XASSERT(kSourcePath, __LINE__, "rc->fileoffset!=-1", "resource not in ram or on disk");
     return kIFFErrDamaged;
   }
-  const int32_t offset = resource->fFileOffset;
-  FileBlockHeader header;
-  int32_t status = CheckBlock(offset, type, resource->fId, &header);
-  if (status != kResErrNone) return status;
-  // Sized by the header only when the file really holds that many bytes.
-  int32_t length = 0;
-  status = FlatFile::GetSize(&length);
-  if (status != kResErrNone) return status;
-  if (static_cast<int64_t>(offset) + header.fSize > length) return kResErrShortRead;
-
-  const int32_t payloadSize = header.fSize - kHeaderSize;
-  MHandle handle = NewMHandle(payloadSize);
-  if (handle == nullptr) return MHandleError() != 0 ? MHandleError() : kMHandleErrNoMemory;
-  resource->AttachHandle(handle);
-  status = FlatFile::SetPos(offset + kHeaderSize);
-  if (status != kResErrNone) {
-    XASSERT(kSourcePath, __LINE__, "!err", "could not set pos");
-    resource->DisposeHandle();
-    return status;
-  }
   const bool convert = (resource->fFlags & kSwizzled) == 0 && swizzle != nullptr;
-  if (payloadSize > 0) {
-    void* data = LockMHandle(handle);
-    if (data == nullptr) {
-      status = MHandleError() != 0 ? MHandleError() : kMHandleErrBad;
-      resource->DisposeHandle();
-      return status;
-    }
-    status = FlatFile::Read(data, payloadSize);
-    if (status == kResErrNone && convert) swizzle(data, payloadSize);
-    UnlockMHandle(handle);
-    if (status != kResErrNone) {
-      XASSERT(kSourcePath, __LINE__, "!err", "could not read resource");
-      resource->DisposeHandle();
-      return status;
-    }
-  }
+  MHandle handle = nullptr;
+  FileBlockHeader header;
+  const int32_t status = fChain.Load(resource->fFileOffset, type, convert ? swizzle : nullptr, &handle, &header);
+  if (status != kResErrNone) return status;
+  resource->AttachHandle(handle);
   // Empty bytes have nothing to convert, but count as converted all the same.
   if (convert) resource->fFlags |= kSwizzled;
   return kResErrNone;
@@ -591,7 +582,7 @@ int32_t IFFResFile::Detach(ResCache* resource, ResType type) {
   }
   resource->TakeHandle();
   FileBlockHeader header;
-  const int32_t status = ReadBlockHeader(resource->fFileOffset, &header);
+  const int32_t status = fChain.ReadHeader(resource->fFileOffset, &header);
   if (status == kResErrNone) resource->fFlags = header.fFlags;
   return status;
 }
@@ -621,9 +612,10 @@ void IFFResFile::AddResource(MHandle handle, ResType type, int16_t id, const Str
     }
   }
 
-  // A replaced resource that had a name keeps its key: the block header that
-  // the new bytes get then names an entry that the names cache on disk
-  // already holds, so a names cache that cannot be saved costs no name.
+  // A key's name never changes while a block on disk carries the key: a
+  // replacement keeps the old key only when it keeps the old name, and a new
+  // name gets a new key, saved with the names cache before any block names
+  // it. So whichever block a reader finds, old or new, it finds its name.
   int32_t oldKey = IFFNameList::kNoKey;
   if (resource != nullptr) {
     oldKey = resource->fNameIndex;
@@ -671,7 +663,10 @@ void IFFResFile::AddResource(MHandle handle, ResType type, int16_t id, const Str
   resource->AttachHandle(handle);
   resource->fNameIndex = IFFNameList::kNoKey;
   if (name.Length() > 0) {
-    resource->fNameIndex = oldKey != IFFNameList::kNoKey ? oldKey : fNameList->NextKey();
+    const IFFNameList::Entry* kept = oldKey != IFFNameList::kNoKey ? fNameList->FindKey(oldKey) : nullptr;
+    FixedStringBuffer<64> stored;
+    stored.Append(name, IFFNameList::kMaxNameLength);
+    resource->fNameIndex = kept != nullptr && kept->fName.Compare(stored) == 0 ? oldKey : fNameList->NextKey();
     SetName(resource->fNameIndex, name);
   }
   SetError(kResErrNone);
@@ -693,6 +688,13 @@ void IFFResFile::WriteResource(MHandle handle) {
 }
 
 int32_t IFFResFile::WriteCache(ResCache* resource, ResType type) {
+  // The names first: a block never names a key the cache on disk lacks.
+  if (!fInternalMode && fNameList->IsDirty()) {
+    EnterInternalMode();
+    const int32_t saved = SaveNamesCache();
+    ExitInternalMode();
+    if (saved != kResErrNone) return saved;
+  }
   const int32_t payloadSize = GetMHandleSize(resource->Handle());
   if (payloadSize < 0 || payloadSize > kMaxPayloadSize) return kIFFErrDamaged;
   if ((resource->fFlags & kInvalid) != 0)
@@ -706,9 +708,12 @@ int32_t IFFResFile::WriteCache(ResCache* resource, ResType type) {
     int32_t status = FreeReplacedBlock(resource, type);
     if (status != kResErrNone) return status;
     FileBlockHeader stored;
-    status = CheckBlock(resource->fFileOffset, type, resource->fId, &stored);
-    if (status == kResErrNone && stored.fSize == header.fSize)
-      return WriteBlock(resource->fFileOffset, header, resource->Handle());
+    status = fChain.CheckOwn(resource->fFileOffset, type, resource->fId, &stored);
+    if (status == kResErrNone && stored.fSize == header.fSize) {
+      status = fChain.WriteBlock(resource->fFileOffset, header, resource->Handle());
+      if (status != kResErrNone) XASSERT(kSourcePath, __LINE__, "!err", "could not write resource");
+      return status;
+    }
     // A block that is not this resource's is left alone; the bytes go to a
     // new one.
     if (status != kResErrNone && status != kIFFErrDamaged) {
@@ -722,14 +727,15 @@ int32_t IFFResFile::WriteCache(ResCache* resource, ResType type) {
   // on the way leaves the old resource where it was.
   int32_t offset = 0;
   bool appended = false;
-  int32_t status = NewBlockHeader(payloadSize, &offset, &appended);
+  int32_t status = fChain.Allocate(payloadSize, true, &offset, &appended);
   if (status != kResErrNone) {
     XASSERT(kSourcePath, __LINE__, "false", "could not make new header");
     return status;
   }
-  status = WriteBlock(offset, header, resource->Handle());
+  status = fChain.WriteBlock(offset, header, resource->Handle());
   if (status != kResErrNone) {
-    ReleaseBlock(offset, header.fSize, appended);
+    XASSERT(kSourcePath, __LINE__, "!err", "could not write resource");
+    fChain.Release(offset, header.fSize, appended);
     return status;
   }
   if (resized) {
@@ -783,7 +789,7 @@ void IFFResFile::AbandonReplacement(TypeCache* type, ResCache* resource) {
   resource->fId = resource->fReplacedId;
   // As stored: the flags in memory may say the bytes were swizzled.
   FileBlockHeader header;
-  resource->fFlags = ReadBlockHeader(resource->fFileOffset, &header) == kResErrNone ? header.fFlags
+  resource->fFlags = fChain.ReadHeader(resource->fFileOffset, &header) == kResErrNone ? header.fFlags
                                                                                     : resource->fReplacedFlags;
   resource->fNameIndex = resource->fReplacedNameIndex;
   resource->fReplacedOffset = ResCache::kNotOnDisk;
@@ -808,16 +814,33 @@ void IFFResFile::SetResInfo(MHandle handle, int16_t id, const StringBuffer& name
   }
   FixedStringBuffer<64> newName;
   newName.Append(name, IFFNameList::kMaxNameLength);
-  int32_t key = resource->fNameIndex;
+  const int32_t oldKey = resource->fNameIndex;
+  const IFFNameList::Entry* named = oldKey != IFFNameList::kNoKey ? fNameList->FindKey(oldKey) : nullptr;
+  const bool renamed = named != nullptr ? named->fName.Compare(newName) != 0 : newName.Length() > 0;
+  int32_t key = oldKey;
   bool changed = resource->fId != id;
-  if (newName.Length() > 0 && key == IFFNameList::kNoKey) {
+  // A new id and a new name reach the disk in two blocks, the header and the
+  // names cache: the new name goes under a new key, saved first, so that the
+  // header names the old name or the new one, never a mix. A new name alone
+  // is the names cache's change only.
+  if (newName.Length() > 0 && (key == IFFNameList::kNoKey || (changed && renamed))) {
     key = fNameList->NextKey();
     changed = true;
   }
-  // The cache changes only with the header, so the two never disagree.
   if (changed && resource->OnDisk()) {
+    if (key != oldKey) {
+      SetName(key, newName);
+      EnterInternalMode();
+      const int32_t saved = SaveNamesCache();
+      ExitInternalMode();
+      if (saved != kResErrNone) {
+        SetName(key, FixedStringBuffer<1>());
+        SetError(saved);
+        return;
+      }
+    }
     FileBlockHeader header;
-    int32_t status = ReadBlockHeader(resource->fFileOffset, &header);
+    int32_t status = fChain.ReadHeader(resource->fFileOffset, &header);
     if (status == kResErrNone && header.fType != type->fType) {
       XASSERT(kSourcePath, __LINE__, "header.type == type", "types don't match");
       status = kIFFErrDamaged;
@@ -830,13 +853,16 @@ void IFFResFile::SetResInfo(MHandle handle, int16_t id, const StringBuffer& name
     if (status == kResErrNone) {
       header.fId = id;
       header.fNameIndex = key;
-      status = WriteBlockHeader(resource->fFileOffset, header);
+      status = fChain.WriteHeader(resource->fFileOffset, header);
     }
     if (status != kResErrNone) {
+      if (key != oldKey) SetName(key, FixedStringBuffer<1>());
       SetError(status);
       return;
     }
   }
+  // The old key's entry goes at the next save of the names cache.
+  if (key != oldKey) SetName(oldKey, FixedStringBuffer<1>());
   resource->fId = id;
   resource->fNameIndex = key;
   SetName(key, newName);
@@ -854,303 +880,23 @@ void IFFResFile::SetName(int32_t key, const StringBuffer& name) {
 
 // ---- Blocks --------------------------------------------------------------
 
-IFFResFile::ChainStep IFFResFile::ReadChainBlock(int32_t offset, int32_t fileLength, FileBlockHeader* header) {
-  if (offset < kUniqueHeaderSize || static_cast<int64_t>(offset) + kHeaderSize > fileLength) return ChainStep::kEnd;
-  if (ReadBlockHeader(offset, header) != kResErrNone) return ChainStep::kEnd;
-  // A size below a header would not advance the walk.
-  if (header->fSize < kHeaderSize || static_cast<int64_t>(offset) + header->fSize > kLastOffset)
-    return ChainStep::kBroken;
-  if (header->IsFree() && static_cast<int64_t>(offset) + header->fSize > fileLength) return ChainStep::kTail;
-  return ChainStep::kBlock;
-}
-
-int32_t IFFResFile::ReadBlockHeader(int32_t offset, FileBlockHeader* header) {
-  uint8_t bytes[kHeaderSize];
-  int32_t status = FlatFile::SetPos(offset);
-  if (status == kResErrNone) status = FlatFile::Read(bytes, kHeaderSize);
-  if (status == kResErrNone) *header = FileBlockHeader::FromBytes(bytes);
-  return status;
-}
-
-int32_t IFFResFile::WriteBlockHeader(int32_t offset, const FileBlockHeader& header) {
-  fWritten = true;
-  if (!fRepairing) fChanged = true;
-  uint8_t bytes[kHeaderSize];
-  header.ToBytes(bytes);
-  int32_t status = FlatFile::SetPos(offset);
-  if (status == kResErrNone) status = FlatFile::Write(bytes, kHeaderSize);
-  return status;
-}
-
-int32_t IFFResFile::WriteBlock(int32_t offset, const FileBlockHeader& header, MHandle handle) {
-  fWritten = true;
-  if (!fRepairing) fChanged = true;
-  const int32_t payloadSize = header.fSize - kHeaderSize;
-  int32_t status = FlatFile::SetPos(offset + kHeaderSize);
-  if (status != kResErrNone) {
-    XASSERT(kSourcePath, __LINE__, "!err", "could not set pos");
-    return status;
-  }
-  if (payloadSize > 0) {
-    const void* data = LockMHandle(handle);
-    if (data == nullptr) return MHandleError() != 0 ? MHandleError() : kMHandleErrBad;
-    status = FlatFile::Write(data, payloadSize);
-    UnlockMHandle(handle);
-    if (status != kResErrNone) {
-      XASSERT(kSourcePath, __LINE__, "!err", "could not write resource");
-      return status;
-    }
-  }
-  status = WriteBlockHeader(offset, header);
-  if (status != kResErrNone) XASSERT(kSourcePath, __LINE__, "false", "could not write header");
-  return status;
-}
-
-int32_t IFFResFile::CheckBlock(int32_t offset, ResType type, int16_t id, FileBlockHeader* header) {
-  if (offset < kUniqueHeaderSize) return kIFFErrDamaged;
-  const int32_t status = ReadBlockHeader(offset, header);
-  if (status != kResErrNone) return status;
-  if (header->IsFree() || header->fType != type || header->fId != id || header->fSize < kHeaderSize ||
-      static_cast<int64_t>(offset) + header->fSize > kLastOffset)
-    return kIFFErrDamaged;
-  return kResErrNone;
-}
-
-int32_t IFFResFile::FreeBlock(int32_t offset, const FileBlockHeader& header) {
-  FileBlockHeader freed = header;
-  freed.MarkFree();
-  const int32_t status = WriteBlockHeader(offset, freed);
-  if (status == kResErrNone) AddInvalid(header.fSize);
-  return status;
-}
-
 int32_t IFFResFile::FreeResourceBlock(ResCache* resource, ResType type) {
   FileBlockHeader header;
-  const int32_t status = CheckBlock(resource->fFileOffset, type, resource->fId, &header);
+  const int32_t status = fChain.CheckOwn(resource->fFileOffset, type, resource->fId, &header);
   if (status == kIFFErrDamaged) return kResErrNone;
   if (status != kResErrNone) return status;
-  return FreeBlock(resource->fFileOffset, header);
+  return fChain.FreeBlock(resource->fFileOffset, header);
 }
 
 int32_t IFFResFile::FreeReplacedBlock(ResCache* resource, ResType type) {
   if (!resource->HasReplacedBlock()) return kResErrNone;
   FileBlockHeader header;
-  int32_t status = CheckBlock(resource->fReplacedOffset, type, resource->fReplacedId, &header);
-  if (status == kResErrNone) status = FreeBlock(resource->fReplacedOffset, header);
+  int32_t status = fChain.CheckOwn(resource->fReplacedOffset, type, resource->fReplacedId, &header);
+  if (status == kResErrNone) status = fChain.FreeBlock(resource->fReplacedOffset, header);
   if (status != kResErrNone && status != kIFFErrDamaged) return status;
   resource->fReplacedOffset = ResCache::kNotOnDisk;
   if (resource->fReplacedNameIndex != resource->fNameIndex)
     SetName(resource->fReplacedNameIndex, FixedStringBuffer<1>());
   resource->fReplacedNameIndex = IFFNameList::kNoKey;
-  return kResErrNone;
-}
-
-int32_t IFFResFile::NewBlockHeader(int32_t payloadSize, int32_t* offsetOut, bool* appended) {
-  *appended = false;
-  if (payloadSize < 0 || payloadSize > kMaxPayloadSize) return kIFFErrDamaged;
-  const int32_t need = payloadSize + kHeaderSize;
-  int32_t length = 0;
-  int32_t status = FlatFile::GetSize(&length);
-  if (status != kResErrNone) return status;
-
-  // Next fit: resume where the last search stopped, never wrap round.
-  int32_t offset = fHint > 0 ? fHint : kUniqueHeaderSize;
-  FileBlockHeader header;
-  ChainStep step;
-  for (;;) {
-    step = ReadChainBlock(offset, length, &header);
-    if (step == ChainStep::kBroken) return kIFFErrDamaged;
-    if (step == ChainStep::kEnd) break;
-    if (step == ChainStep::kTail) {
-      // Left by a program that stopped between the header and the payload of
-      // an append: the append goes over it. When the file holds more of it
-      // than that covers, it becomes an ordinary free block of the bytes
-      // there are, so that none are left behind the new block as strays.
-      if (length - offset <= need) break;
-      header.fSize = length - offset;
-      status = WriteBlockHeader(offset, header);
-      if (status != kResErrNone) return status;
-      AddInvalid(header.fSize);
-    }
-    fHint = offset;
-    if (header.IsFree()) {
-      bool merged = false;
-      FileBlockHeader next;
-      while (ReadChainBlock(offset + header.fSize, length, &next) == ChainStep::kBlock && next.IsFree()) {
-        header.fSize += next.fSize;
-        merged = true;
-      }
-      if (merged) {
-        status = WriteBlockHeader(offset, header);
-        if (status != kResErrNone) return status;
-      }
-      if (header.fSize == need || header.fSize - need >= kHeaderSize) {
-        if (header.fSize != need) {
-          // The rest first: until this block shrinks, its header covers it.
-          status = WriteBlockHeader(offset + need, FileBlockHeader::Free(header.fSize - need));
-          header.fSize = need;
-          if (status == kResErrNone) status = WriteBlockHeader(offset, header);
-          if (status != kResErrNone) return status;
-        }
-        AddInvalid(-static_cast<int64_t>(need));
-        *offsetOut = offset;
-        return kResErrNone;
-      }
-    }
-    offset += header.fSize;
-  }
-
-  // The end of the chain: the end of the file, a stray tail shorter than a
-  // header, or free space cut short. A last resource that runs past the end
-  // of the file, or a header that is there but could not be read, leaves no
-  // safe place to append.
-  if (step == ChainStep::kEnd && offset > length) return kIFFErrDamaged;
-  if (step == ChainStep::kEnd && length - offset >= kHeaderSize) return kResErrShortRead;
-  if (static_cast<int64_t>(offset) + need > kLastOffset) return kIFFErrDamaged;
-  if (step == ChainStep::kEnd && offset != length)
-    XASSERT(kSourcePath, __LINE__, "filesize==*fileoffset", "iff headers ended before eof");
-  fHint = offset;
-  status = WriteBlockHeader(offset, FileBlockHeader::Free(need));
-  if (status != kResErrNone) return status;
-  *appended = true;
-  *offsetOut = offset;
-  return kResErrNone;
-}
-
-void IFFResFile::ReleaseBlock(int32_t offset, int32_t size, bool appended) {
-  if (appended && FlatFile::SetSize(offset) == kResErrNone) return;
-  // NewBlockHeader left a free header there; it is rewritten in case the
-  // failed write got as far as the header.
-  WriteBlockHeader(offset, FileBlockHeader::Free(size));
-  AddInvalid(size);
-}
-
-void IFFResFile::AddInvalid(int64_t delta) {
-  fInvalidTotal = static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(fInvalidTotal) + delta,
-                                                           std::numeric_limits<int32_t>::min(),
-                                                           std::numeric_limits<int32_t>::max()));
-}
-
-// ---- Defragmentation ---------------------------------------------------------
-
-int32_t IFFResFile::Defragment() {
-  const std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kCopyBufferSize]);
-  if (buffer == nullptr) return kMHandleErrNoMemory;
-  int32_t length = 0;
-  int32_t status = FlatFile::GetSize(&length);
-  if (status != kResErrNone) return status;
-
-  // Only a whole chain is compacted: cutting the file short behind a broken
-  // one would lose what lies past the break. Free space cut short by a
-  // stopped append ends the chain, and the cut drops it. The walk keeps the
-  // blocks from the first free one on, so the moves read no header again.
-  struct Block {
-    int32_t offset;
-    int32_t size;
-    bool free;
-  };
-  std::vector<Block> blocks;
-  FileBlockHeader header;
-  int32_t end = kUniqueHeaderSize;
-  ChainStep step;
-  while ((step = ReadChainBlock(end, length, &header)) == ChainStep::kBlock) {
-    if (header.IsFree() || !blocks.empty()) blocks.push_back({end, header.fSize, header.IsFree()});
-    end += header.fSize;
-  }
-  if (step == ChainStep::kBroken || (step == ChainStep::kEnd && (end > length || length - end >= kHeaderSize)))
-    return kResErrNone;
-
-  int32_t gap = 0;
-  // Whether the bytes between the last block that stays and the next one are
-  // a single free block.
-  bool gapIsOneBlock = false;
-  for (const Block& block : blocks) {
-    if (block.free) {
-      gapIsOneBlock = gap == 0;
-      gap += block.size;
-      continue;
-    }
-    status = MoveBlock(block.offset, gap, block.size, gapIsOneBlock, buffer.get());
-    if (status != kResErrNone) {
-      XASSERT(kSourcePath, __LINE__, "!err", "critical error during defrag");
-      return status;
-    }
-    gapIsOneBlock = true;
-  }
-
-  // One free block over all that goes, so that a cut that fails still leaves
-  // a chain that ends at the end of the file.
-  const int32_t newEnd = end - gap;
-  if (gap > 0 && !gapIsOneBlock) {
-    status = WriteBlockHeader(newEnd, FileBlockHeader::Free(gap));
-    if (status != kResErrNone) return status;
-  }
-  if (newEnd != length) {
-    status = FlatFile::SetSize(newEnd);
-    if (status != kResErrNone) {
-      XASSERT(kSourcePath, __LINE__, "!err", "could not shorten file");
-      return status;
-    }
-  }
-  // No free space is left before the end, so the next search starts there.
-  fHint = newEnd;
-  fInvalidTotal = 0;
-  return kResErrNone;
-}
-
-// The chain stays whole at every step a program can stop between, except
-// where noted: the block's new header is written only once the rest of it is
-// in place, and the free block that follows it reaches the next block.
-int32_t IFFResFile::MoveBlock(int32_t offset, int32_t gap, int32_t size, bool gapIsOneBlock, uint8_t* buffer) {
-  if (offset < kUniqueHeaderSize || gap > offset - kUniqueHeaderSize) {
-    XASSERT(kSourcePath, __LINE__, "offset>=kUniqueHeaderSize && distance<=offset-kUniqueHeaderSize", "corrupt file");
-    return kIFFErrDamaged;
-  }
-  if (gap == 0) return kResErrNone;
-  const int32_t to = offset - gap;
-  int32_t status = kResErrNone;
-
-  if (size <= kCopyBufferSize - kHeaderSize) {
-    // The block and the free header behind it in one write: a program does
-    // not stop in the middle of a write call, so a walk finds the old chain
-    // or the new one, whether or not the block overlaps its new place.
-    status = FlatFile::SetPos(offset);
-    if (status == kResErrNone) status = FlatFile::Read(buffer, size);
-    if (status == kResErrNone) {
-      FileBlockHeader::Free(gap).ToBytes(buffer + size);
-      status = FlatFile::SetPos(to);
-    }
-    if (status == kResErrNone) status = FlatFile::Write(buffer, size + kHeaderSize);
-  } else if (gap >= size + kHeaderSize) {
-    // Clear of its old place, the free header behind it included: the gap
-    // becomes one free block, so that nothing the copies write over is part
-    // of the chain; then the free header, the payload, and the header last.
-    if (!gapIsOneBlock) status = WriteBlockHeader(to, FileBlockHeader::Free(gap));
-    if (status == kResErrNone) status = WriteBlockHeader(to + size, FileBlockHeader::Free(gap));
-    if (status == kResErrNone) status = CopyDown(offset + kHeaderSize, gap, size - kHeaderSize, buffer);
-    if (status == kResErrNone) status = CopyDown(offset, gap, kHeaderSize, buffer);
-  } else {
-    // A block larger than the copy buffer that overlaps its new place writes
-    // over its old header before the new one is whole: a stop in between
-    // breaks the chain. The free block behind it makes it whole again.
-    status = CopyDown(offset, gap, size, buffer);
-    if (status == kResErrNone) status = WriteBlockHeader(to + size, FileBlockHeader::Free(gap));
-  }
-  if (status != kResErrNone) XASSERT(kSourcePath, __LINE__, "!err", "critical error during defragging");
-  return status;
-}
-
-int32_t IFFResFile::CopyDown(int32_t offset, int32_t gap, int32_t count, uint8_t* buffer) {
-  // Lowest piece first: bytes that overlap their new place are read before
-  // they are written over.
-  for (int32_t done = 0; done < count;) {
-    const int32_t piece = std::min(kCopyBufferSize, count - done);
-    int32_t status = FlatFile::SetPos(offset + done);
-    if (status == kResErrNone) status = FlatFile::Read(buffer, piece);
-    if (status == kResErrNone) status = FlatFile::SetPos(offset - gap + done);
-    if (status == kResErrNone) status = FlatFile::Write(buffer, piece);
-    if (status != kResErrNone) return status;
-    done += piece;
-  }
   return kResErrNone;
 }

@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "msrc/File/FileBlockHeader.h"
+#include "msrc/File/FileBlockRules.h"
+#include "msrc/File/IFFBlockChain.h"
 #include "msrc/File/IFFNameList.h"
 #include "msrc/File/ResCache.h"
 #include "msrc/File/ResType.h"
@@ -40,13 +42,18 @@
 // writable file without any names cache gets its empty one at the first
 // flush.
 //
-// Damaged files: a walk stops at a header that cannot be read, a size below
-// 16, or a block that would end beyond 32 bits; a free block that runs past
-// the end of the file (an append that stopped half-way) ends the chain, and
-// the next append goes there. Nothing is appended behind a chain that stops
-// short at a header it cannot believe or at a resource that runs past the
-// end of the file (kIFFErrDamaged), and such a file is never defragmented.
-// Fewer than 16 stray bytes after the last block are written over.
+// The blocks themselves are kept by an IFFBlockChain, which makes every save
+// safe against a program that stops or a disk that fails at any host call.
+//
+// Damaged files: a walk stops at a header that cannot be read or a size
+// below 16; a block that ends beyond 32 bits is listed (it fails to load)
+// and ends the walk; a free block that runs past the end of the file (an
+// append that stopped half-way) ends the chain, and the next append goes
+// there. Past a header no walk believes, no reader of this generation sees
+// anything: a save that needs space makes those bytes one free block and
+// goes on ("iff headers ended before eof"). Nothing is appended behind a
+// resource that runs past the end of the file (kIFFErrDamaged), and a
+// damaged chain is never defragmented.
 class IFFResFile : public iResFile, public FlatFile {
  public:
   // A block is not what the cache says, or the chain is broken where space
@@ -54,7 +61,7 @@ class IFFResFile : public iResFile, public FlatFile {
   static constexpr int32_t kIFFErrDamaged = kResErrFailed;
   // Free space that makes Close defragment a changed, writable file.
   static constexpr int32_t kDefragmentThreshold = 10240;
-  static constexpr int32_t kCopyBufferSize = 51200;
+  static constexpr int32_t kCopyBufferSize = IFFBlockChain<FileBlockRules>::kCopyBufferSize;
   static constexpr int16_t kNamesCacheId = 1;
   static constexpr int16_t kOldNamesCacheId = 0;
 
@@ -123,8 +130,8 @@ class IFFResFile : public iResFile, public FlatFile {
   const TypeCache* FirstInternalType() const { return fInternalTypes.get(); }
   // Null while closed.
   const IFFNameList* NameList() const { return fNameList.get(); }
-  int32_t InvalidTotal() const { return fInvalidTotal; }
-  int32_t FreeSpaceHint() const { return fHint; }
+  int32_t InvalidTotal() const { return fChain.InvalidTotal(); }
+  int32_t FreeSpaceHint() const { return fChain.Hint(); }
   bool InInternalMode() const { return fInternalMode; }
   // Something in the file was changed since it was opened (a resource or a
   // name written, moved, freed or renamed); the empty names cache written
@@ -132,13 +139,7 @@ class IFFResFile : public iResFile, public FlatFile {
   bool IsChanged() const { return fChanged; }
 
  private:
-  // What a walk found at an offset.
-  enum class ChainStep {
-    kBlock,   // a header with a size that advances the walk
-    kEnd,     // no whole header there, or it could not be read
-    kBroken,  // a size below 16, or a block that would end beyond 32 bits
-    kTail,    // free space that runs past the end of the file: the chain ends here
-  };
+  using Chain = IFFBlockChain<FileBlockRules>;
 
   bool OpenCheck();
   // The resource holding the handle in the visible list, and its type; null
@@ -148,26 +149,13 @@ class IFFResFile : public iResFile, public FlatFile {
   void FreeLists();
 
   void WalkChain(int32_t fileLength);
-  ChainStep ReadChainBlock(int32_t offset, int32_t fileLength, FileBlockHeader* header);
-  int32_t ReadBlockHeader(int32_t offset, FileBlockHeader* header);
-  int32_t WriteBlockHeader(int32_t offset, const FileBlockHeader& header);
-  // The payload first, then the header that makes it part of the chain.
-  int32_t WriteBlock(int32_t offset, const FileBlockHeader& header, MHandle handle);
-  // Reads the header at `offset` and checks that it is a live block of that
-  // type and id: kIFFErrDamaged when it is not.
-  int32_t CheckBlock(int32_t offset, ResType type, int16_t id, FileBlockHeader* header);
-  // Marks the block free and counts it in the invalid total.
-  int32_t FreeBlock(int32_t offset, const FileBlockHeader& header);
+  // Runs before anything in the file is written.
+  int32_t BeforeChange();
   // Frees the resource's block; a block that is not this resource is left
   // alone.
   int32_t FreeResourceBlock(ResCache* resource, ResType type);
   // Frees the block the resource was replaced from, and its name.
   int32_t FreeReplacedBlock(ResCache* resource, ResType type);
-  // Next fit for a block of `payloadSize` bytes behind its header; on success
-  // a free header of the whole block's size stands at `*offset`.
-  int32_t NewBlockHeader(int32_t payloadSize, int32_t* offset, bool* appended);
-  // Gives back a block from NewBlockHeader that could not be written.
-  void ReleaseBlock(int32_t offset, int32_t size, bool appended);
 
   int32_t Load(ResCache* resource, ResType type, SwizzleProc swizzle);
   MHandle LoadAndAnswer(ResCache* resource, ResType type, SwizzleProc swizzle);
@@ -187,23 +175,11 @@ class IFFResFile : public iResFile, public FlatFile {
   int32_t SaveNamesCache();
   void SetName(int32_t key, const StringBuffer& name);
 
-  int32_t Defragment();
-  // Moves the block of `size` bytes at `offset` down by `gap` and leaves one
-  // free block from its new end to its old one. `gapIsOneBlock`: the gap is a
-  // single free block now.
-  int32_t MoveBlock(int32_t offset, int32_t gap, int32_t size, bool gapIsOneBlock, uint8_t* buffer);
-  int32_t CopyDown(int32_t offset, int32_t gap, int32_t count, uint8_t* buffer);
-
-  void AddInvalid(int64_t delta);
-
   std::unique_ptr<TypeCache> fTypes;
   std::unique_ptr<TypeCache> fInternalTypes;
-  int32_t fInvalidTotal = 0;
+  Chain fChain;
   std::unique_ptr<IFFNameList> fNameList;
   bool fInternalMode = false;
-  // Offset where the next free-space search starts; -1 (and 0) mean the first
-  // block.
-  int32_t fHint = -1;
   // Something was written since the last flush.
   bool fWritten = false;
   bool fChanged = false;

@@ -4,7 +4,9 @@
 #include <memory>
 #include <vector>
 
+#include "msrc/File/IFFBlockChain.h"
 #include "msrc/File/IFFBlockHeader.h"
+#include "msrc/File/IFFBlockRules.h"
 #include "msrc/File/IFFResMap.h"
 #include "msrc/File/ResMapEntry.h"
 #include "msrc/File/ResType.h"
@@ -21,30 +23,34 @@
 //
 // On open the file is indexed (IFFResMap) from its stored resource map when
 // the version 2.5 header names a usable one, otherwise by walking the chain.
-// Resource bytes are read into handles on demand. Before anything in the file
-// changes, the header's map offset is set to 0 and the old map block freed, so
-// a file that is not closed properly is read by walking. Closing a changed,
-// writable file may defragment it and then writes a fresh map and a version
-// 2.5 header that names it.
+// Resource bytes are read into handles on demand. Before any block header
+// changes, the header's map offset is set to 0 and the old map block freed,
+// so a file that is not closed properly is read by walking. Closing a
+// changed, writable file may defragment it and then writes a fresh map and a
+// version 2.5 header that names it.
 //
-// Damaged files: every walk stops at a header that cannot be read, a size
-// below 76 or above 0x40000000, or a block end beyond 32 bits. Space is taken
-// only from free blocks inside the chain or at its true end: when the chain
-// stops short of the end of the file at a block header it cannot believe, or
-// its last block is a resource that runs past the end of the file, nothing is
-// appended (error kIFFErrDamaged) and the bytes there are left alone; fewer
-// than 76 stray bytes after the last block are not a block and are written
-// over. Defragmentation leaves such a file as it is. A last block of free
-// space that runs past the end of the file is what a program that stopped in
-// the middle of an append leaves behind: the chain ends at its start, and the
-// next append goes there.
+// Saves never lose a resource (see IFFBlockChain for the blocks themselves):
+// - A change that leaves every block header as it was (the same bytes, the
+//   same size, written again) keeps the stored map: it still describes the
+//   file, so nothing else is touched.
+// - Before the first change that makes the map stale, the chain is walked
+//   once. When it reaches every block the map lists, the map is dropped as
+//   described above, and the walk's free total becomes the one stored next.
+//   When it does not (a header past which no walk goes, a free block over a
+//   listed resource), dropping the map would cut every reader off from what
+//   lies beyond: the file is then changed as a whole copy instead, and each
+//   operation that changes it ends by writing a fresh map into the copy and
+//   putting the copy in the file's place in one step. Should that fail, the
+//   file stays exactly as it was and this object writes nothing more.
+// - A defragmentation that fails leaves the file as it was, and the close
+//   goes on to write the map.
 //
-// Interrupted saves: every change is ordered so that a program stopping
-// between two host calls leaves a chain a walk can follow, with every
-// resource it held before or after the change. Defragmentation keeps that
-// promise for every block except one larger than the copy buffer that moves
-// by less than its own size and a header (it is written over its old place
-// before its new header can be whole) or by more than 0x40000000 bytes.
+// Reading is as lenient as the format allows: a stored map is used when its
+// block decodes (short or not), and each entry that names no loadable block
+// fails on its own when it is loaded; a block whose id differs from its
+// entry loads when its type and size are right. Writing is strict: nothing
+// is written or freed at an entry's offset unless the block there is that
+// resource.
 class IFFResFile2 : public iResFile, public FlatFile {
  public:
   // A block is not what the index says, a block size is impossible, or the
@@ -52,7 +58,7 @@ class IFFResFile2 : public iResFile, public FlatFile {
   static constexpr int32_t kIFFErrDamaged = kResErrFailed;
   // Space that makes Close defragment a changed file.
   static constexpr int32_t kDefragmentThreshold = 10240;
-  static constexpr int32_t kCopyBufferSize = 51200;
+  static constexpr int32_t kCopyBufferSize = IFFBlockChain<IFFBlockRules>::kCopyBufferSize;
 
   IFFResFile2();
   // Closes the file first if it is open.
@@ -95,7 +101,8 @@ class IFFResFile2 : public iResFile, public FlatFile {
 
   // Writes a version 2.5 header naming `mapOffset` at the start of `file`
   // (this file or another) and flushes it. While this file records a map, its
-  // block is freed first, and only when it really is an 'rsmp' block.
+  // block is freed first, and only when it really is an 'rsmp' block of the
+  // chain.
   int32_t WriteFileHeader(FlatFile& file, int32_t mapOffset);
   // Moves every live block down over the free blocks and old map blocks and
   // shortens the file. Close runs it; a damaged chain is left as it is.
@@ -104,77 +111,42 @@ class IFFResFile2 : public iResFile, public FlatFile {
   // State a test or a tool may look at.
   int32_t MapOffset() const { return fMapOffset; }
   bool IsDirty() const { return fDirty; }
-  int32_t InvalidTotal() const { return fMap != nullptr ? fMap->InvalidTotal() : 0; }
-  int32_t FreeSpaceHint() const { return fHint; }
+  int32_t InvalidTotal() const { return fChain.InvalidTotal(); }
+  int32_t FreeSpaceHint() const { return fChain.Hint(); }
   // True when the last Open indexed the file from its stored map.
   bool OpenedFromMap() const { return fOpenedFromMap; }
   // The version the file header carried at the last Open: 20 or 25.
   int32_t OpenedVersion() const { return fOpenedVersion; }
   const IFFResMap* Map() const { return fMap.get(); }
+  // True while changes go to a whole copy of a damaged file (see above).
+  bool SavesAsAWhole() const { return FlatFile::InShadow(); }
 
  private:
-  // What a walk found at an offset.
-  enum class ChainStep {
-    kBlock,   // a header with a believable size
-    kEnd,     // no whole header there (or it could not be read)
-    kBroken,  // a header whose size cannot be right
-    kTail,    // free space that runs past the end of the file: the chain ends here
-  };
-
-  // Block headers read in one call together with what follows them, for the
-  // length of one walk; forgotten whenever the walk writes.
-  struct ReadAhead {
-    std::unique_ptr<uint8_t[]> bytes;
-    int32_t start = 0;
-    int32_t count = 0;
-  };
+  using Chain = IFFBlockChain<IFFBlockRules>;
 
   bool OpenCheck();
   ResMapEntry* OwnEntry(MHandle handle, ResType* type);
 
   bool TryStoredMap(int32_t mapOffset, int32_t fileLength);
   void WalkChain(int32_t fileLength);
-  ChainStep ReadChainBlock(int32_t offset, int32_t fileLength, IFFBlockHeader* header, ReadAhead* ahead = nullptr);
-  // The header at `offset` from what `ahead` holds, reading on from there
-  // when it holds too little.
-  int32_t ReadHeaderAhead(int32_t offset, int32_t fileLength, IFFBlockHeader* header, ReadAhead* ahead);
 
-  int32_t ReadBlockHeader(int32_t offset, IFFBlockHeader* header);
-  // Marks the file changed and drops a recorded map, then writes.
-  int32_t WriteBlockHeader(int32_t offset, const IFFBlockHeader& header);
+  // Runs before anything in the file is written: marks the file changed and
+  // drops a recorded map, walking the chain first to see whether that is
+  // safe (see above).
   int32_t BeginChange();
-  // The payload first, then the header, so a block whose payload did not
-  // reach the disk keeps the header it had.
-  int32_t WriteBlock(int32_t offset, const IFFBlockHeader& header, MHandle handle);
-  int32_t FreeBlock(int32_t offset, const IFFBlockHeader& header);
-  // Reads the header of the block at `offset` and checks that it is the
-  // resource of that type and id: kIFFErrDamaged when it is not.
-  int32_t CheckBlock(int32_t offset, ResType type, int16_t id, IFFBlockHeader* header);
+  // The walk before the first change of a file opened through its map.
+  int32_t Survey();
+  // Ends every public operation that may have changed the file: a change made
+  // to a whole copy is given a fresh map and put in the file's place, or
+  // thrown away. Returns `status`, or the failure of that step.
+  int32_t Settle(int32_t status);
+
   // Frees the entry's current block. A block that is not this resource is
   // left alone.
   int32_t FreeEntryBlock(ResMapEntry* entry, ResType type);
   // Frees the block the entry was replaced from, once it is no longer needed.
   int32_t FreeReplacedBlock(ResMapEntry* entry, ResType type);
-  // CheckBlock for a header already read.
-  static int32_t CheckHeader(int32_t offset, const IFFBlockHeader& header, ResType type, int16_t id);
-  int32_t Allocate(int32_t payloadSize, int32_t* offset, bool* appended);
-  // Gives back a block from Allocate that could not be written.
-  void ReleaseBlock(int32_t offset, int32_t size, bool appended);
   int32_t Load(ResMapEntry* entry, ResType type, SwizzleProc swizzle);
-  // A new handle holding `payloadSize` bytes, copied from `bytes` or, when
-  // that is null, read at the file's current position, and passed through
-  // `swizzle` when one is given; null with the failure in `*status`.
-  MHandle PayloadHandle(int32_t payloadSize, const uint8_t* bytes, SwizzleProc swizzle, int32_t* status);
-  // How many bytes from `offset` belong to its block at most, as far as the
-  // known block starts tell: 0 when they tell nothing.
-  int32_t KnownExtent(int32_t offset) const;
-  // Records a block written at `offset`, and where the next one starts.
-  void NoteBlock(int32_t offset, int32_t size);
-  // The file was cut to `length`: no block starts beyond it.
-  void NoteLength(int32_t length);
-  // A buffer of at least `size` bytes, kept for the next call; null when
-  // there is no memory for it.
-  uint8_t* Scratch(int32_t size);
   MHandle LoadAndAnswer(ResMapEntry* entry, ResType type, SwizzleProc swizzle);
   IFFBlockHeader HeaderFor(ResType type, const ResMapEntry& entry, int32_t payloadSize) const;
   // Writes the entry's handle; the work of WriteResource.
@@ -186,34 +158,33 @@ class IFFResFile2 : public iResFile, public FlatFile {
   // the first failure.
   int32_t WritePending();
   int32_t WriteMap();
-  // Moves the block of `size` bytes at `offset` down by `gap` bytes and
-  // leaves one free block from its new end to its old one. `gapIsOneBlock`:
-  // the gap is a single free block now.
-  int32_t MoveBlock(int32_t offset, int32_t gap, int32_t size, bool gapIsOneBlock, uint8_t* buffer);
-  // Copies `count` bytes at `offset` down by `gap`, lowest piece first.
-  int32_t CopyDown(int32_t offset, int32_t gap, int32_t count, uint8_t* buffer);
   // Cuts a name to 63 characters, reporting "name too long" when it must.
   static void StoreName(const StringBuffer& name, StringBuffer* stored);
 
   std::unique_ptr<IFFResMap> fMap;
-  // Offset where the next free-space search starts; -1 and 0 mean the first
-  // block.
-  int32_t fHint = -1;
+  Chain fChain;
   // The map block the file header names, 0 for none.
   int32_t fMapOffset = 0;
-  // The recorded map offset is known to hold an 'rsmp' block, so dropping the
-  // map may free it.
+  // The recorded map offset holds an 'rsmp' block of the chain, so dropping
+  // the map may free it.
   bool fMapBlockIsMap = false;
   bool fDirty = false;
   bool fOpenedFromMap = false;
   int32_t fOpenedVersion = 0;
+  // The chain was walked since the map that is recorded was read or written.
+  bool fSurveyed = false;
+  // What that walk found the map to list where no walk reaches, as (start,
+  // end) pairs: while there is any, changes go to a whole copy.
+  std::vector<std::pair<int32_t, int32_t>> fUnreached;
+  // What a whole copy began from, so that throwing it away puts it back.
+  struct Before {
+    int32_t mapOffset = 0;
+    bool mapBlockIsMap = false;
+    int32_t invalidTotal = 0;
+    int32_t hint = -1;
+  } fBeforeCopy;
+  // A change to a whole copy that could not be put in place: the file is as
+  // it was, this object's index is not, and nothing more is written.
+  int32_t fWriteFailure = kResErrNone;
   std::unique_ptr<FixedStringBuffer<260>> fSuspendedPath;
-  // Sorted offsets where blocks are known to start, and the file's end; a
-  // block ends no later than the next one, so Load can read header and
-  // payload at once. Empty when nothing is known (after Defragment). Each
-  // offset is within the file; one left over from before a change only
-  // makes a read fall short, which Load makes good.
-  std::vector<int32_t> fBlockStarts;
-  std::unique_ptr<uint8_t[]> fScratch;
-  int32_t fScratchSize = 0;
 };

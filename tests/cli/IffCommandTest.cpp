@@ -115,7 +115,8 @@ TEST_F(IffCommandTest, GenerationOneFilesListTheirNamesAndAreLeftAsTheyWere) {
   built.Block("OBJD", 128, 0, 1, std::string(216, 'a'));
   built.Block("STR#", 5, 0x0010, -1, "strings");
   built.Block("OBJD", 129, 0, 2, "b");
-  built.NamesCache({{1, "Old Chair"}, {2, "New Chair"}});
+  // A names cache may list a name under -1, the block headers' "no name".
+  built.NamesCache({{-1, "Nobody"}, {1, "Old Chair"}, {2, "New Chair"}});
   fGame.WriteObject("old.iff", built.Bytes());
   // A file without a names cache would get an empty one written by a
   // writable open; listing opens for reading only.
@@ -135,6 +136,7 @@ TEST_F(IffCommandTest, GenerationOneFilesListTheirNamesAndAreLeftAsTheyWere) {
   ASSERT_EQ(resources.size(), 3u);
   EXPECT_EQ(resources[0]["type"], "STR#");
   EXPECT_EQ(resources[0]["swizzled"], true);
+  EXPECT_EQ(resources[0]["name"], "");
   EXPECT_EQ(resources[1]["id"], 129);
   EXPECT_EQ(resources[1]["name"], "New Chair");
   EXPECT_EQ(resources[1]["size"], 1);

@@ -14,6 +14,7 @@
 #include "tests/cli/CliRun.h"
 #include "tests/cli/SampleObjectFile.h"
 #include "tests/msrc/File/IFF2Reader.h"
+#include "tests/platform/FaultInjection.h"
 
 namespace {
 
@@ -263,12 +264,49 @@ TEST_F(SetCommandTest, FilesThatCannotBeWrittenOrFoundAreRefused) {
   const std::string before = fSample.Bytes();
   ExpectRefused(Set("128", {"--room", "Kitchen"}), before,
                 "velt-sort: " + fSample.HostPath() +
-                    ": The sorts could not be saved: the file is read-only or another program is using it.\n");
+                    ": The sorts could not be saved: the file is read-only.\n");
 
   const CliRun run = RunCli({"set", fGame.ObjectPath("Living/Gone.iff"), "128", "--room", "1"});
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.err, "velt-sort: " + fGame.ObjectPath("Living/Gone.iff") +
                          ": there is no object file C:\\Games\\The Velt\\GameData\\UserObjects\\Living\\Gone.iff\n");
+}
+
+// At every failure point of every kind, set answers for what the file holds:
+// 0 when the new room sort is in it (with a warning on standard error when
+// something failed after it), 1 with the reason when the old one still is.
+TEST_F(SetCommandTest, EveryFailurePointIsReportedAsWhatTheFileHolds) {
+  const std::string before = fSample.Bytes();
+  FaultInjection faults(&platform::HostEnv::Current());
+  faults.counting().SkipDeviceFlushes(true);
+  int points = 0;
+  for (const FaultMode& mode : kFaultModes) {
+    for (int n = 1; n < kMostFailurePoints; ++n) {
+      fGame.WriteObject(SampleObjectFile::kRelative, before);
+      const int failures = faults.Failures(mode);
+      // Counted from the save on: listing and reading the object come first.
+      const CliRun run = [&] {
+        faults.Arm(mode, n);
+        return Set("128", {"--room", "Kitchen"});
+      }();
+      faults.Heal(mode);
+      if (faults.Failures(mode) == failures) {
+        EXPECT_EQ(run.code, 0) << mode.name;
+        break;
+      }
+      ++points;
+      const std::string where = std::string(mode.name) + " at " + std::to_string(n) + ": " + run.err;
+      const int16_t room = SortsNow(128).room;
+      if (run.code == 0) {
+        EXPECT_EQ(room, 1) << where;
+        EXPECT_TRUE(run.err.empty() || run.err.find("The sorts were saved, but") != std::string::npos) << where;
+      } else {
+        EXPECT_EQ(room, 8) << where;
+        EXPECT_NE(run.err, "") << where;
+      }
+    }
+  }
+  EXPECT_GT(points, 0);
 }
 
 }  // namespace

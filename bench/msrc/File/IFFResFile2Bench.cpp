@@ -23,7 +23,7 @@
 #include "msrc/Util/FixedStringBuffer.h"
 #include "platform/HostEnv.h"
 #include "platform/PosixHostEnv.h"
-#include "tests/msrc/File/CountingHostEnv.h"
+#include "tests/platform/CountingHostEnv.h"
 #include "tests/msrc/File/IFF2Builder.h"
 #include "tests/platform/ScratchFolder.h"
 

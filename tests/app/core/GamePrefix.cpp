@@ -2,7 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 namespace {
 
@@ -63,9 +63,7 @@ void GamePrefix::WriteObject(std::string_view relative, std::string_view bytes) 
 
 std::string GamePrefix::ReadObject(std::string_view relative) const {
   std::ifstream in(ObjectPath(relative), std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void GamePrefix::MakeGameFolder(std::string_view relative) const {

@@ -32,7 +32,7 @@ class GamePrefix {
   void WriteGameFile(std::string_view relative, std::string_view bytes = "x") const;
   // Writes a file below the object folder.
   void WriteObject(std::string_view relative, std::string_view bytes = "x") const;
-  // The bytes of a file below the object folder (empty when it cannot be read).
+  // The bytes of a file below the object folder.
   std::string ReadObject(std::string_view relative) const;
   void MakeGameFolder(std::string_view relative) const;
   // Removes every write permission bit of a file below the game folder.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "msrc/File/IFFResFile2.h"
 #include "msrc/File/resfile.h"
 #include "msrc/Util/rmemwrap.h"
@@ -26,6 +28,46 @@ TEST(SaveResultTest, EachCauseHasItsPlainWords) {
   EXPECT_EQ(SaveResult::ReasonFor(Stage::kWrite, kMHandleErrNoMemory),
             "The sorts could not be saved: there is not enough memory.");
   EXPECT_EQ(SaveResult::ReasonFor(Stage::kWrite, kResErrNoMemberTook), "The sorts could not be saved (error -94).");
+}
+
+// The host's cause, when known, is named instead of a guess from the code.
+TEST(SaveResultTest, TheHostsCauseIsNamed) {
+  using platform::HostFailure;
+  const struct {
+    HostFailure cause;
+    const char* words;
+  } causes[] = {
+      {HostFailure::kInUse, "another program is using the file."},
+      {HostFailure::kAccessDenied, "you do not have permission to change the file."},
+      {HostFailure::kReadOnly, "the file is read-only."},
+      {HostFailure::kDiskFull, "the disk is full."},
+      {HostFailure::kNotFound, "the file is no longer there."},
+      {HostFailure::kDeviceError, "the disk reported an error; it may be failing."},
+      {HostFailure::kPathTooLong, "the file's path is too long."},
+  };
+  for (const auto& [cause, words] : causes) {
+    for (const Stage stage : {Stage::kOpen, Stage::kWrite, Stage::kClose}) {
+      EXPECT_EQ(SaveResult::ReasonFor(stage, kResErrShortWrite, cause),
+                std::string("The sorts could not be saved: ") + words);
+    }
+  }
+  // A damaged file is the cause, whatever the host said on the way.
+  EXPECT_EQ(SaveResult::ReasonFor(Stage::kWrite, IFFResFile2::kIFFErrDamaged, HostFailure::kDiskFull),
+            "The sorts could not be saved: the file is damaged.");
+}
+
+TEST(SaveResultTest, SortsThatReachedTheFileAreSavedWithAWarning) {
+  const SaveResult closed =
+      SaveResult::SavedWithWarning(Stage::kClose, kResErrShortWrite, platform::HostFailure::kDiskFull);
+  EXPECT_TRUE(closed.Succeeded());
+  EXPECT_EQ(closed.fReason,
+            "The sorts were saved, but the file's index could not be stored: the disk is full. The game still finds "
+            "every object in the file.");
+  const SaveResult written =
+      SaveResult::SavedWithWarning(Stage::kWrite, -50, platform::HostFailure::kDeviceError);
+  EXPECT_EQ(written.fReason,
+            "The sorts were saved, but something went wrong while saving them: the disk reported an error; it may be "
+            "failing.");
 }
 
 TEST(SaveResultTest, AnOpenFailureSaysWhetherTheFileIsGone) {

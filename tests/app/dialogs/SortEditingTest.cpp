@@ -270,7 +270,7 @@ TEST_F(SortEditingTest, AFailedSaveSaysWhyAndLeavesSaveEnabled) {
   window.Click(kControlSave);
   EXPECT_EQ(desktop.messages,
             std::vector<FakeDesktop::Message>(
-                {{"The sorts could not be saved: the file is read-only or another program is using it.", "error"}}));
+                {{"The sorts could not be saved: the file is read-only.", "error"}}));
   EXPECT_TRUE(window.Enabled(kControlSave));
   EXPECT_EQ(sounds.calls, Strings({"play Click", "play Click"}));
   EXPECT_EQ(Read("locked.iff"), before);

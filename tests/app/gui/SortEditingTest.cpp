@@ -192,7 +192,7 @@ TEST_F(SortEditingTest, AFailedSaveSaysWhyInTheProgramsLookAndLeavesSaveEnabled)
     });
     ClickSave(window);
     EXPECT_EQ(messages.seen, std::vector<std::string>({"QMessageBox"}));
-    EXPECT_EQ(text, "The sorts could not be saved: the file is read-only or another program is using it.");
+    EXPECT_EQ(text, "The sorts could not be saved: the file is read-only.");
     EXPECT_EQ(title, "error");
     EXPECT_EQ(buttons, QStringList({"OK"}));
     EXPECT_FALSE(icon);

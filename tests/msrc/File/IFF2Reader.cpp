@@ -65,6 +65,12 @@ int32_t IFF2Reader::FreeBytes() const {
   return total;
 }
 
+bool IFF2Reader::Whole() const {
+  int64_t end = 64;
+  for (const Block& block : Blocks()) end = block.offset + int64_t{block.size};
+  return end == static_cast<int64_t>(fBytes.size());
+}
+
 std::optional<int32_t> IFF2Reader::StoredInvalidTotal() const {
   const std::optional<Block> map = At(static_cast<int32_t>(MapOffset()));
   if (!map || map->type != "rsmp" || map->payload.size() < 16) return std::nullopt;

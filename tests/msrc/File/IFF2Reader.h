@@ -32,6 +32,8 @@ class IFF2Reader {
   std::vector<Block> Resources() const;
   std::optional<Block> At(int32_t offset) const;
   int32_t FreeBytes() const;
+  // The chain ends exactly at the end of the bytes.
+  bool Whole() const;
   // The invalid total stored in the map block the header names.
   std::optional<int32_t> StoredInvalidTotal() const;
 

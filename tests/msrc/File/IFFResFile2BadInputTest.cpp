@@ -25,20 +25,30 @@ class IFFResFile2BadInputTest : public IFF2Fixture {
   }
 };
 
+// No reader gets past a header whose size cannot be right, so the bytes from
+// there to the end of the file are no block anyone can read: a save turns
+// them into one free block and goes on, and the chain then ends where the
+// file does.
 TEST_F(IFFResFile2BadInputTest, AWalkStopsAtASizeItCannotBelieve) {
   for (const uint32_t size : {75u, 0u, 0x40000001u, 0xFFFFFFFFu}) {
     IFF2Builder built('2', '0', 0);
     built.Block("OBJD", 1, 0, "", "one");
-    built.Raw(IFF2Builder::BlockHeader("OBJD", static_cast<int32_t>(size), 2, 0, ""));
+    const int32_t brokenAt =
+        built.Raw(IFF2Builder::BlockHeader("OBJD", static_cast<int32_t>(size), 2, 0, ""));
     built.Block("OBJD", 3, 0, "", "three");
     WriteFile(built.Bytes());
     IFFResFile2 file;
     ASSERT_EQ(file.Open(fPath), 0) << size;
     EXPECT_EQ(file.CountResources(kObjd), 1) << size;
-    // Nothing is appended behind a break: the bytes there may be blocks.
-    EXPECT_EQ(AddOne(file, 9), IFFResFile2::kIFFErrDamaged);
-    file.Close();
-    EXPECT_EQ(ReadFile(), built.Bytes());
+    EXPECT_EQ(AddOne(file, 9), 0) << size;
+    EXPECT_EQ(file.Close(), 0) << size;
+    const IFF2Reader reader(ReadFile());
+    EXPECT_TRUE(reader.Whole()) << size;
+    ASSERT_EQ(reader.Resources().size(), 3u) << size;
+    EXPECT_EQ(reader.Resources()[0].payload, "one");
+    EXPECT_EQ(reader.Resources()[1].offset, brokenAt);
+    EXPECT_EQ(reader.Resources()[1].payload, "added");
+    EXPECT_EQ(reader.Resources()[2].type, "rsmp");
   }
 }
 
@@ -92,23 +102,11 @@ TEST_F(IFFResFile2BadInputTest, AMapThatPointsAnywhereIsIgnored) {
   }
 }
 
+// Only a map that lists itself, or is too short to say anything, is not this
+// file's: the chain is walked instead.
 TEST_F(IFFResFile2BadInputTest, AMapThatIsNotThisFilesIsIgnored) {
-  const std::vector<std::string> payloads = {
-      // lists itself
-      IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0, ""}}}, {"rsmp", {{144, 0, 0, ""}}}}),
-      // names a place past the end, or inside the file header
-      IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0, ""}, {9000, 2, 0, ""}}}}),
-      IFF2Builder::MapPayload(0, {{"OBJD", {{10, 1, 0, ""}}}}),
-      // counts far beyond the bytes that follow them
-      IFF2Builder::MapPayload(0, {}).substr(0, 16) + IFF2Builder::LittleEndian32(0x7FFFFFFF) + "DJBO",
-      IFF2Builder::MapPayload(0, {}).substr(0, 16) + IFF2Builder::LittleEndian32(1) + "DJBO" +
-          IFF2Builder::LittleEndian32(0x80000000) + IFF2Builder::LittleEndian32(64),
-      // a name without its zero at the end of the payload
-      IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0, "abc"}}}}).substr(0, 39),
-      // shorter than the serializer's own header
-      "tiny",
-  };
-  for (const std::string& payload : payloads) {
+  for (const std::string& payload :
+       {IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0, ""}}}, {"rsmp", {{144, 0, 0, ""}}}}), std::string("tiny")}) {
     IFF2Builder built;
     built.Block("OBJD", 1, 0, "one", "1234");
     built.Block("OBJD", 3, 0, "", "3");
@@ -117,13 +115,61 @@ TEST_F(IFFResFile2BadInputTest, AMapThatIsNotThisFilesIsIgnored) {
     IFFResFile2 file;
     ASSERT_EQ(file.Open(fPath), 0);
     EXPECT_FALSE(file.OpenedFromMap()) << payload.size();
-    EXPECT_EQ(file.CountTypes(), 1);
     EXPECT_EQ(file.CountResources(kObjd), 2);
     EXPECT_EQ(BytesOf(file.GetResource(kObjd, 3, nullptr)), "3");
     file.Close();
   }
 }
 
+// A map is used for whatever it decodes: an entry that names no block of its
+// type fails on its own when it is loaded, and every other one loads. Counts
+// beyond the bytes present, or a name that runs off the end, end the decode
+// there. Reading never writes.
+TEST_F(IFFResFile2BadInputTest, AMapWithBadEntriesIsUsedForWhatItHolds) {
+  struct Case {
+    const char* what;
+    std::string payload;
+    int16_t listed;         // OBJD entries the map gives
+    int32_t secondLoads;    // what loading OBJD 2 answers
+  };
+  const std::string empty = IFF2Builder::MapPayload(0, {});
+  const Case cases[] = {
+      {"past the end", IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0, ""}, {9000, 2, 0, ""}}}}), 2,
+       kResErrShortRead},
+      {"inside the file header", IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0, ""}, {10, 2, 0, ""}}}}), 2,
+       IFFResFile2::kIFFErrDamaged},
+      {"offset -1", IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0, ""}, {-1, 2, 0, ""}}}}), 2,
+       IFFResFile2::kIFFErrDamaged},
+      {"wrapping past 32 bits", IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0, ""}, {0x7FFFFFF0, 2, 0, ""}}}}), 2,
+       kResErrShortRead},
+      {"counts beyond the bytes", empty.substr(0, 16) + IFF2Builder::LittleEndian32(1) + "DJBO" +
+                                      IFF2Builder::LittleEndian32(0x80000000) + IFF2Builder::LittleEndian32(64),
+       0, kResErrNotFound},
+      {"a name without its zero", IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0, "abc"}}}}).substr(0, 39), 1,
+       kResErrNotFound},
+  };
+  for (const Case& c : cases) {
+    IFF2Builder built;
+    built.Block("OBJD", 1, 0, "", "1234");
+    built.SetMapOffset(static_cast<uint32_t>(built.Block("rsmp", 0, 0x0010, "", c.payload)));
+    WriteFile(built.Bytes());
+    IFFResFile2 file;
+    ASSERT_EQ(file.Open(fPath), 0) << c.what;
+    EXPECT_TRUE(file.OpenedFromMap()) << c.what;
+    EXPECT_EQ(file.CountResources(kObjd), c.listed) << c.what;
+    if (c.listed > 0) {
+      EXPECT_EQ(BytesOf(file.GetResource(kObjd, 1, nullptr)), "1234") << c.what;
+    }
+    EXPECT_EQ(file.GetResource(kObjd, 2, nullptr), nullptr) << c.what;
+    EXPECT_EQ(file.Error(), c.secondLoads) << c.what;
+    file.Close();
+    EXPECT_EQ(ReadFile(), built.Bytes()) << c.what;
+  }
+}
+
+// The block at an entry's offset carries another id: it loads all the same
+// (its type and size are right), but nothing is ever written or freed there
+// on that entry's behalf.
 TEST_F(IFFResFile2BadInputTest, AMapEntryThatNamesAnotherBlockNeverWritesThere) {
   IFF2Builder built;
   built.Block("OBJD", 1, 0, "", "one");
@@ -135,8 +181,8 @@ TEST_F(IFFResFile2BadInputTest, AMapEntryThatNamesAnotherBlockNeverWritesThere) 
   IFFResFile2 file;
   ASSERT_EQ(file.Open(fPath), 0);
   ASSERT_TRUE(file.OpenedFromMap());
-  EXPECT_EQ(file.GetResource(kObjd, 1, nullptr), nullptr);
-  EXPECT_EQ(file.Error(), IFFResFile2::kIFFErrDamaged);
+  EXPECT_EQ(BytesOf(file.GetResource(kObjd, 1, nullptr)), "two");
+  EXPECT_EQ(file.Error(), 0);
   MHandle replacement = MakeHandle("ONE");
   file.AddResource(replacement, kObjd, 1, Name(""), false);
   file.WriteResource(replacement);
@@ -243,12 +289,24 @@ TEST_F(IFFResFile2BadInputTest, ABrokenChainBehindAMapStillTakesInPlaceWrites) {
   UnlockMHandle(three);
   file.WriteResource(three);
   EXPECT_EQ(file.Error(), 0);
-  EXPECT_EQ(AddOne(file, 4), IFFResFile2::kIFFErrDamaged);
-  EXPECT_EQ(file.Close(), IFFResFile2::kIFFErrDamaged);  // no place for a map either
+  // Only the payload changed: the map still describes the file.
+  EXPECT_EQ(ReadFile().substr(60, 4), bytes.substr(60, 4));
+  // A new resource cannot go where the chain breaks off: it follows the
+  // blocks the map knows beyond it, and a new map names it.
+  EXPECT_EQ(AddOne(file, 4), 0);
+  EXPECT_EQ(file.Close(), 0);
   const std::string after = ReadFile();
-  EXPECT_EQ(after.size(), bytes.size());
-  EXPECT_EQ(after.substr(222 + 76, 5), "THREE");
-  EXPECT_EQ(after.substr(static_cast<size_t>(broken), 76), bytes.substr(static_cast<size_t>(broken), 76));
+  std::string expected = bytes;
+  expected.replace(222 + 76, 5, "THREE");
+  EXPECT_EQ(after.substr(64, bytes.size() - 64), expected.substr(64))
+      << "the blocks that were there are as they were, but for the rewritten bytes";
+  IFFResFile2 reread;
+  ASSERT_EQ(reread.Open(fPath), 0);
+  ASSERT_TRUE(reread.OpenedFromMap());
+  EXPECT_EQ(BytesOf(reread.GetResource(kObjd, 1, nullptr)), "one");
+  EXPECT_EQ(BytesOf(reread.GetResource(kObjd, 3, nullptr)), "THREE");
+  EXPECT_EQ(BytesOf(reread.GetResource(kObjd, 4, nullptr)), "added");
+  reread.Close();
 }
 
 TEST_F(IFFResFile2BadInputTest, TypeCodeZeroIsATypeLikeAnyOther) {
@@ -277,6 +335,64 @@ TEST_F(IFFResFile2BadInputTest, AnUnterminatedBlockNameReadsAsSixtyThreeCharacte
   EXPECT_EQ(std::string(name.Text()), std::string(63, 'z'));
   EXPECT_EQ(BytesOf(file.GetNamedResource(kObjd, Name(std::string(63, 'Z').c_str()), nullptr)), "!");
   file.Close();
+}
+
+// A free block whose size field runs over a resource the map lists: the walk
+// never sees that resource, but the map does, so the free block is never
+// handed out and the resource keeps its bytes.
+TEST_F(IFFResFile2BadInputTest, AFreeBlockOverAListedResourceIsNotHandedOut) {
+  IFF2Builder built;
+  built.Block("OBJD", 1, 0, "", "one");
+  const int32_t freeAt = built.Free(400);
+  const int32_t covered = built.Block("OBJD", 2, 0, "", "two");
+  built.SetMapOffset(static_cast<uint32_t>(built.Block(
+      "rsmp", 0, 0x0010, "", IFF2Builder::MapPayload(400, {{"OBJD", {{64, 1, 0, ""}, {covered, 2, 0, ""}}}}))));
+  std::string bytes = built.Bytes();
+  // The free block claims OBJD 2 as well.
+  bytes.replace(static_cast<size_t>(freeAt) + 4, 4, IFF2Builder::BigEndian32(400 + 79));
+  WriteFile(bytes);
+  IFFResFile2 file;
+  ASSERT_EQ(file.Open(fPath), 0);
+  // The 479 bytes it claims would take this 403-byte block and leave a free
+  // block of 76 behind it, over OBJD 2's header.
+  MHandle added = MakeHandle(std::string(327, 'n'));
+  file.AddResource(added, kObjd, 3, Name(""), false);
+  file.WriteResource(added);
+  EXPECT_EQ(file.Error(), 0);
+  EXPECT_EQ(file.Close(), 0);
+  const IFF2Reader reader(ReadFile());
+  EXPECT_EQ(reader.At(covered)->payload, "two");
+  IFFResFile2 reread;
+  ASSERT_EQ(reread.Open(fPath), 0);
+  EXPECT_EQ(BytesOf(reread.GetResource(kObjd, 2, nullptr)), "two");
+  EXPECT_EQ(BytesOf(reread.GetResource(kObjd, 3, nullptr)), std::string(327, 'n'));
+  reread.Close();
+}
+
+// The header names a map that lies inside another resource's bytes: it is
+// read as the map, but dropping it frees nothing, since the block that holds
+// those bytes is a resource.
+TEST_F(IFFResFile2BadInputTest, AMapInsideAResourceIsNotFreedWithTheMap) {
+  const std::string map =
+      IFF2Builder::BlockHeader("rsmp", 0, 0, 0x0010, "") + IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0, ""}}}});
+  const std::string mapBlock = IFF2Builder::BlockHeader("rsmp", 76 + static_cast<int32_t>(map.size()) - 76, 0,
+                                                        0x0010, "") +
+                               map.substr(76);
+  IFF2Builder built;
+  built.Block("OBJD", 1, 0, "", "one");
+  const int32_t holder = built.Block("BMP_", 1, 0, "", "lead-in." + mapBlock);
+  built.SetMapOffset(static_cast<uint32_t>(holder + 76 + 8));
+  const std::string bytes = built.Bytes();
+  WriteFile(bytes);
+  IFFResFile2 file;
+  ASSERT_EQ(file.Open(fPath), 0);
+  ASSERT_TRUE(file.OpenedFromMap());
+  MHandle one = file.GetResource(kObjd, 1, [](void*, int32_t) {});
+  file.WriteResource(one);
+  EXPECT_EQ(file.Error(), 0);
+  EXPECT_EQ(file.Close(), 0);
+  const IFF2Reader reader(ReadFile());
+  EXPECT_EQ(reader.At(holder)->payload, "lead-in." + mapBlock);
 }
 
 }  // namespace

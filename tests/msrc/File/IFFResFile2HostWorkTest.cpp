@@ -11,7 +11,7 @@
 
 #include "msrc/File/IFFResFile2.h"
 #include "platform/HostEnv.h"
-#include "tests/msrc/File/CountingHostEnv.h"
+#include "tests/platform/CountingHostEnv.h"
 #include "tests/msrc/File/IFF2Builder.h"
 #include "tests/msrc/File/IFF2Fixture.h"
 

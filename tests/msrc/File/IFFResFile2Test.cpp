@@ -98,7 +98,8 @@ TEST_F(IFFResFile2Test, TheFirstChangeDropsTheMapAndCloseStoresItAgainInTheFreed
   ASSERT_EQ(file.Open(fPath), 0);
   EXPECT_EQ(file.MapOffset(), mapAt);
   EXPECT_FALSE(file.IsDirty());
-  MHandle handle = file.GetResource(kObjd, 2, nullptr);
+  // Loaded through a callback, the block's header gets the swizzled mark.
+  MHandle handle = file.GetResource(kObjd, 2, [](void*, int32_t) {});
   std::memcpy(LockMHandle(handle), "BBBB", 4);
   UnlockMHandle(handle);
   file.WriteResource(handle);
@@ -121,6 +122,29 @@ TEST_F(IFFResFile2Test, TheFirstChangeDropsTheMapAndCloseStoresItAgainInTheFreed
   EXPECT_TRUE(file.OpenedFromMap());
   EXPECT_EQ(Load(file, kObjd, 2), "BBBB");
   file.Close();
+}
+
+// New bytes under the very header the block has (the same size, flags, id
+// and name) change nothing the map says: it stays in force, and nothing but
+// those bytes is written.
+TEST_F(IFFResFile2Test, RewritingUnderTheSameHeaderKeepsTheMap) {
+  IFF2Builder built;
+  built.Block("OBJD", 1, 0x0010, "chair", "aaaa");
+  built.SetMapOffset(static_cast<uint32_t>(
+      built.Block("rsmp", 0, 0x0010, "", IFF2Builder::MapPayload(0, {{"OBJD", {{64, 1, 0x0010, "chair"}}}}))));
+  WriteFile(built.Bytes());
+  IFFResFile2 file;
+  ASSERT_EQ(file.Open(fPath), 0);
+  MHandle handle = file.GetResource(kObjd, 1, [](void*, int32_t) {});
+  std::memcpy(LockMHandle(handle), "AAAA", 4);
+  UnlockMHandle(handle);
+  file.WriteResource(handle);
+  ASSERT_EQ(file.Error(), 0);
+  EXPECT_FALSE(file.IsDirty());
+  ASSERT_EQ(file.Close(), 0);
+  std::string expected = built.Bytes();
+  expected.replace(64 + 76, 4, "AAAA");
+  EXPECT_EQ(ReadFile(), expected);
 }
 
 TEST_F(IFFResFile2Test, CloseAppendsALargerMapAndTheNextOpenUsesIt) {

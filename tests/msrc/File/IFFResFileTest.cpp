@@ -304,9 +304,11 @@ TEST_F(IFFResFileTest, SetResInfoRewritesTheHeaderAndTheNames) {
     file.SetResInfo(two, 20, Name("sofa"), 0);
     EXPECT_EQ(file.Error(), 0);
     // A new name takes the next key; the header carries the new id and key.
-    const IFF1Builder::Stored block = IFF1Builder::Resources(ReadFile())[2];
-    EXPECT_EQ(block.id, 20);
-    EXPECT_EQ(block.nameIndex, 4);
+    const std::vector<IFF1Builder::Stored> blocks = IFF1Builder::Resources(ReadFile());
+    const auto block = std::find_if(blocks.begin(), blocks.end(),
+                                    [](const IFF1Builder::Stored& stored) { return stored.type == "OBJD" && stored.id == 20; });
+    ASSERT_NE(block, blocks.end());
+    EXPECT_EQ(block->nameIndex, 4);
     MHandle one = file.GetResource(kObjd, 1, nullptr);
     // Same id, new name: only the names cache changes.
     file.SetResInfo(one, 1, Name("stool"), 0);

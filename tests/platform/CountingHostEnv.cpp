@@ -1,4 +1,4 @@
-#include "tests/msrc/File/CountingHostEnv.h"
+#include "tests/platform/CountingHostEnv.h"
 
 #include <algorithm>
 #include <utility>
