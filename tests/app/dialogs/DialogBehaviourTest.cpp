@@ -5,8 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/dialogs/CAboutDlg.h"
-#include "app/dialogs/CErrorBox.h"
 #include "app/dialogs/CSortChangerApp.h"
 #include "app/dialogs/CSortChangerDlg.h"
 #include "app/dialogs/CSplashWindow.h"
@@ -58,24 +56,6 @@ TEST_F(DialogBehaviourTest, TheSplashTimesItselfOutFitsItsPictureAndEndsLikeOk) 
   closed.OnClose();
   EXPECT_TRUE(window.Timers().empty());
   EXPECT_TRUE(sounds.calls.empty());
-}
-
-TEST_F(DialogBehaviourTest, OkBoxesClickOnOkOnly) {
-  CAboutDlg about;
-  CErrorBox error;
-  for (DialogBehaviour* box : {static_cast<DialogBehaviour*>(&about), static_cast<DialogBehaviour*>(&error)}) {
-    sounds.calls.clear();
-    for (const bool ok : {true, false}) {
-      FakeDialogFace window(*box, desktop);
-      window.Init();
-      ok ? window.Click(kIdOk) : window.PressEscape();
-      EXPECT_EQ(window.EndedWith(), ok ? kIdOk : kIdCancel);
-    }
-    FakeDialogFace window(*box, desktop);
-    box->OnClose();
-    EXPECT_EQ(window.EndedWith(), kIdCancel);
-    EXPECT_EQ(sounds.calls, Strings({"play Click"})) << box->Template().id;
-  }
 }
 
 TEST_F(DialogBehaviourTest, TheAboutBoxComesFromTheWindowMenuSilentlyAndFromItsButtonWithAClick) {

@@ -79,8 +79,7 @@ class FakeDialogFace : public iDialogFace {
   void Leave(int id);
   // A button or check box; a check box toggles first.
   void Click(int id);
-  // Enter (OK) and Escape (Cancel).
-  void PressEnter() { fDialog.OnCommand(1, DialogBehaviour::Notify::kClicked); }
+  // The Escape key, which a dialog takes as Cancel.
   void PressEscape() { fDialog.OnCommand(2, DialogBehaviour::Notify::kClicked); }
 
   // iDialogFace.
