@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "cli/CliCommand.h"
@@ -12,6 +13,7 @@
 #include "cli/SetCommand.h"
 #include "cli/ShowCommand.h"
 #include "cli/StringsCommand.h"
+#include "VeltVersion.h"
 
 int RunVeltSort(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   // The parser reads argv[0] as the program name; a caller without one gets
@@ -23,6 +25,7 @@ int RunVeltSort(int argc, const char* const* argv, std::ostream& out, std::ostre
   }
 
   CLI::App app("Lists the object files of The Velt and changes their catalogue sorts.", "velt-sort");
+  app.set_version_flag("--version", std::string("velt-sort ") + kVeltVersion);
   app.require_subcommand(1);
   std::vector<std::unique_ptr<CliCommand>> commands;
   commands.push_back(std::make_unique<FilesCommand>(app));

@@ -1,16 +1,40 @@
 // velt-assets OUTDIR: writes the organizer's pictures and sounds into OUTDIR.
+// velt-assets --icons OUTDIR: writes the program's icon for a desktop's icon
+// theme, one PNG file a size.
 #include <iostream>
 #include <string>
+#include <string_view>
 
+#include "VeltVersion.h"
 #include "tools/assetgen/AssetSet.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: velt-assets OUTDIR          write the pictures and sounds into OUTDIR\n"
+    "       velt-assets --icons OUTDIR  write the desktop icon in every size into OUTDIR\n"
+    "       velt-assets --help | --version\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: velt-assets OUTDIR\n";
+  const std::string_view first = argc > 1 ? argv[1] : "";
+  if (argc == 2 && first == "--help") {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (argc == 2 && first == "--version") {
+    std::cout << "velt-assets " << kVeltVersion << "\n";
+    return 0;
+  }
+  const bool icons = argc == 3 && first == "--icons";
+  if (!icons && (argc != 2 || first.empty() || first.front() == '-')) {
+    std::cerr << kUsage;
     return 2;
   }
   std::string error;
-  if (!tools::AssetSet::WriteAll(argv[1], &error)) {
+  const bool written = icons ? tools::AssetSet::WriteIcons(argv[2], &error) : tools::AssetSet::WriteAll(argv[1], &error);
+  if (!written) {
     std::cerr << "velt-assets: " << error << "\n";
     return 1;
   }

@@ -7,6 +7,7 @@
 #include "tools/assetgen/BmpWriter.h"
 #include "tools/assetgen/ButtonArt.h"
 #include "tools/assetgen/PictureArt.h"
+#include "tools/assetgen/PngWriter.h"
 #include "tools/assetgen/SoundArt.h"
 #include "tools/assetgen/WavWriter.h"
 
@@ -90,9 +91,9 @@ bool AssetSet::Build(std::vector<Asset>* assets, std::string* error) {
   return true;
 }
 
-bool AssetSet::WriteAll(const std::filesystem::path& directory, std::string* error) {
-  std::vector<Asset> assets;
-  if (!Build(&assets, error)) return false;
+namespace {
+
+bool WriteAssets(const std::filesystem::path& directory, const std::vector<Asset>& assets, std::string* error) {
   std::error_code code;
   std::filesystem::create_directories(directory, code);
   if (code) {
@@ -111,6 +112,31 @@ bool AssetSet::WriteAll(const std::filesystem::path& directory, std::string* err
     }
   }
   return true;
+}
+
+}  // namespace
+
+bool AssetSet::WriteAll(const std::filesystem::path& directory, std::string* error) {
+  std::vector<Asset> assets;
+  return Build(&assets, error) && WriteAssets(directory, assets, error);
+}
+
+std::vector<Asset> AssetSet::BuildIcons() {
+  // The grid is 32 units: 32, 64, 128 and 256 are drawn at their own size;
+  // 16 is drawn at 32 and 48 at 96, and averaged down by 2.
+  constexpr int kGrid = 32;
+  std::vector<Asset> icons;
+  for (const int size : kIconSizes) {
+    const int scale = size % kGrid == 0 ? size / kGrid : (size * 2) / kGrid;
+    Canvas canvas = PictureArt::MakeIcon(scale);
+    if (canvas.Width() != size) canvas = canvas.Reduced(canvas.Width() / size);
+    icons.push_back({std::to_string(size) + "x" + std::to_string(size) + ".png", PngWriter::Encode(canvas)});
+  }
+  return icons;
+}
+
+bool AssetSet::WriteIcons(const std::filesystem::path& directory, std::string* error) {
+  return WriteAssets(directory, BuildIcons(), error);
 }
 
 }  // namespace tools

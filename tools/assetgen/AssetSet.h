@@ -28,6 +28,14 @@ class AssetSet {
   // Builds every asset and writes it into `directory`, creating the directory
   // when needed and replacing files of the same names.
   static bool WriteAll(const std::filesystem::path& directory, std::string* error);
+
+  // The program's icon for a desktop's icon theme, from the same drawing as
+  // the dialogs' icon, as PNG files named "<size>x<size>.png" for each of
+  // kIconSizes: drawn at a whole multiple of its grid and, where that is not
+  // the size itself, averaged down.
+  static constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
+  static std::vector<Asset> BuildIcons();
+  static bool WriteIcons(const std::filesystem::path& directory, std::string* error);
 };
 
 }  // namespace tools

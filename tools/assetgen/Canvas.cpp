@@ -115,4 +115,27 @@ void Canvas::VerticalGradient(int x, int y, int width, int height, Rgb top, Rgb 
   }
 }
 
+Canvas Canvas::Reduced(int factor) const {
+  Canvas reduced(fWidth / factor, fHeight / factor, {});
+  const int area = factor * factor;
+  for (int y = 0; y < reduced.fHeight; ++y) {
+    for (int x = 0; x < reduced.fWidth; ++x) {
+      int r = 0;
+      int g = 0;
+      int b = 0;
+      for (int dy = 0; dy < factor; ++dy) {
+        for (int dx = 0; dx < factor; ++dx) {
+          const Rgb colour = At(x * factor + dx, y * factor + dy);
+          r += colour.r;
+          g += colour.g;
+          b += colour.b;
+        }
+      }
+      reduced.Set(x, y, {static_cast<std::uint8_t>((r + area / 2) / area), static_cast<std::uint8_t>((g + area / 2) / area),
+                         static_cast<std::uint8_t>((b + area / 2) / area)});
+    }
+  }
+  return reduced;
+}
+
 }  // namespace tools

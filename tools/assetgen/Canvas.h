@@ -31,6 +31,10 @@ class Canvas {
   // Rows from `top` to `bottom` colour in `bands` flat horizontal bands.
   void VerticalGradient(int x, int y, int width, int height, Rgb top, Rgb bottom, int bands);
 
+  // The picture `factor` times smaller each way, every pixel the rounded
+  // average of the factor x factor pixels it stands for.
+  Canvas Reduced(int factor) const;
+
  private:
   int fWidth;
   int fHeight;

@@ -123,16 +123,18 @@ Canvas PictureArt::MakeSplashPicture() {
   return canvas;
 }
 
-Canvas PictureArt::MakeIcon() {
-  constexpr int kSize = 32;
-  Canvas canvas(kSize, kSize, {80, 0, 0});
-  canvas.VerticalGradient(1, 1, kSize - 2, kSize - 2, {190, 24, 24}, {112, 0, 0}, kSize - 2);
-  canvas.FillTriangle(3, 16, 16, 4, 29, 16, kWhite);
-  canvas.FillRect(7, 16, 18, 12, kWhite);
-  canvas.FillRect(14, 20, 5, 8, kHouseRed);
-  canvas.FillRect(9, 18, 3, 3, kHouseRed);
-  canvas.FillRect(21, 18, 3, 3, kHouseRed);
-  canvas.FillRect(21, 7, 3, 5, kWhite);
+Canvas PictureArt::MakeIcon(int scale) {
+  // Drawn on a 32-unit grid; every unit is `scale` pixels.
+  constexpr int kUnits = 32;
+  const int s = scale;
+  Canvas canvas(kUnits * s, kUnits * s, {80, 0, 0});
+  canvas.VerticalGradient(s, s, (kUnits - 2) * s, (kUnits - 2) * s, {190, 24, 24}, {112, 0, 0}, kUnits - 2);
+  canvas.FillTriangle(3 * s, 16 * s, 16 * s, 4 * s, 29 * s, 16 * s, kWhite);
+  canvas.FillRect(7 * s, 16 * s, 18 * s, 12 * s, kWhite);
+  canvas.FillRect(14 * s, 20 * s, 5 * s, 8 * s, kHouseRed);
+  canvas.FillRect(9 * s, 18 * s, 3 * s, 3 * s, kHouseRed);
+  canvas.FillRect(21 * s, 18 * s, 3 * s, 3 * s, kHouseRed);
+  canvas.FillRect(21 * s, 7 * s, 3 * s, 5 * s, kWhite);
   return canvas;
 }
 

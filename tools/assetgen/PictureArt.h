@@ -16,8 +16,9 @@ class PictureArt {
   static Canvas MakeAboutPicture();
   // Splash picture, 320 x 240: the title over an evening street scene.
   static Canvas MakeSplashPicture();
-  // Dialog icon, 32 x 32: a white house on a red tile.
-  static Canvas MakeIcon();
+  // Dialog icon: a white house on a red tile, drawn on a 32-unit grid at
+  // `scale` pixels a unit (32 x 32 for the dialogs).
+  static Canvas MakeIcon(int scale = 1);
 };
 
 }  // namespace tools
