@@ -2,7 +2,6 @@
 
 #include <QDir>
 
-#include "app/gui/ResourceIds.h"
 
 // The qrc lives in this static library, so the linker drops it unless it is
 // registered by name.
@@ -42,11 +41,3 @@ QString AppResources::SoundPath(const QString& name) {
   return Find(name, QStringLiteral(".wav"));
 }
 
-QString AppResources::String(int id) {
-  switch (id) {
-    case kStringAboutItem:
-      return QStringLiteral("&About The Velt Plimsett Object Organizer...");
-    default:
-      return QString();
-  }
-}

@@ -4,9 +4,9 @@
 #include <QPixmap>
 #include <QString>
 
-// The program's own resources (pictures, sounds, strings), compiled in as Qt
-// resources. Names compare without regard to case, so "Click" finds CLICK.wav
-// and "okx" finds OKX.bmp.
+// The program's pictures and sounds, compiled in as Qt resources (its dialog
+// templates and strings are in app/dialogs). Names compare without regard to
+// case, so "Click" finds CLICK.wav and "okx" finds OKX.bmp.
 class AppResources {
  public:
   // Registers the compiled-in resources; safe to call more than once.
@@ -20,9 +20,6 @@ class AppResources {
 
   // Resource path of a wave sound, or an empty string when there is none.
   static QString SoundPath(const QString& name);
-
-  // String table entry, or an empty string when there is none.
-  static QString String(int id);
 
  private:
   static QString Find(const QString& name, const QString& suffix);

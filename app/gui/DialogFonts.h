@@ -2,7 +2,7 @@
 
 #include <QFont>
 
-#include "app/gui/DialogTemplate.h"
+#include "app/dialogs/DialogTemplate.h"
 #include "app/gui/DialogUnits.h"
 
 // Fonts of the dialog templates. The templates name Windows fonts; where those

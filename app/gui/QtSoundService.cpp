@@ -16,9 +16,9 @@ QSoundEffect* QtSoundService::Effect(const QString& path) {
   return fEffects.emplace(path, std::move(effect)).first->second.get();
 }
 
-void QtSoundService::Play(const QString& name) {
+void QtSoundService::Play(const char* name) {
   Stop();
-  const QString path = AppResources::SoundPath(name);
+  const QString path = AppResources::SoundPath(QString::fromLatin1(name));
   if (path.isEmpty()) return;
   fPlaying = Effect(path);
   fPlaying->play();

@@ -4,8 +4,9 @@
 #include <memory>
 
 #include <QSoundEffect>
+#include <QString>
 
-#include "app/gui/SoundService.h"
+#include "app/dialogs/SoundService.h"
 
 // SoundService over Qt Multimedia sound effects, one per sound, created on
 // first use and kept for the run. Playback never blocks: without an audio
@@ -15,7 +16,7 @@ class QtSoundService : public SoundService {
   QtSoundService();
   ~QtSoundService() override;
 
-  void Play(const QString& name) override;
+  void Play(const char* name) override;
   void Stop() override;
 
  private:

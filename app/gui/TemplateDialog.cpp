@@ -4,22 +4,26 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
+#include <QTimer>
 
+#include "app/dialogs/ResourceIds.h"
 #include "app/gui/AppResources.h"
 #include "app/gui/CBitmapButton.h"
+#include "app/gui/DialogComboBox.h"
 #include "app/gui/DialogFonts.h"
-#include "app/gui/DialogResources.h"
+#include "app/gui/DialogListBox.h"
 #include "app/gui/QuitRequest.h"
-#include "app/gui/ResourceIds.h"
 
 namespace {
 
@@ -28,7 +32,9 @@ QColor gBackground;
 QColor gText;
 
 Qt::WindowFlags FrameFlags(uint32_t style) {
-  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint;
+  // A window of its own, not a dialog of some other window: task bars list
+  // it, and it is nobody's transient.
+  Qt::WindowFlags flags = ((style & kFrameAppWindow) ? Qt::Window : Qt::Dialog) | Qt::CustomizeWindowHint;
   if (!(style & kFrameCaption)) return flags | Qt::FramelessWindowHint;
   flags |= Qt::WindowTitleHint;
   if (style & kFrameSysMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
@@ -36,14 +42,37 @@ Qt::WindowFlags FrameFlags(uint32_t style) {
   return flags;
 }
 
+void CenterOnScreen(QWidget* window) {
+  if (const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen()) {
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+  }
+}
+
+// A message box that Qt would place over its owner, even while the owner is
+// not shown yet (its initialisation is still running), which puts it in the
+// corner of the screen. Such a box goes to the middle of the screen instead.
+class OwnedMessageBox : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QMessageBox::showEvent(event);
+    if (parentWidget() && !parentWidget()->isVisible()) CenterOnScreen(this);
+  }
+};
+
 }  // namespace
 
-TemplateDialog::TemplateDialog(int templateId, QWidget* parent)
+TemplateDialog::TemplateDialog(DialogBehaviour& behaviour, QWidget* parent)
     : QDialog(parent),
-      fTemplate(DialogResources::Find(templateId)),
+      fBehaviour(behaviour),
+      fTemplate(behaviour.Template()),
       fUnits(DialogFonts::UnitsFor(fTemplate)) {
   AppResources::Init();
-  setObjectName(QStringLiteral("dialog%1").arg(templateId));
+  setObjectName(QStringLiteral("dialog%1").arg(fTemplate.id));
   setFont(DialogFonts::ForTemplate(fTemplate));
   setWindowFlags(FrameFlags(fTemplate.style));
   setWindowTitle(QString::fromStdString(fTemplate.title));
@@ -51,9 +80,14 @@ TemplateDialog::TemplateDialog(int templateId, QWidget* parent)
   CreateControls();
   CreateSystemMenu();
   FitToControls();
+  fBehaviour.Attach(this);
 }
 
-TemplateDialog::~TemplateDialog() = default;
+TemplateDialog::~TemplateDialog() {
+  // The controls go after this; nothing they report may reach the behaviour.
+  for (const auto& [id, widget] : fItems) widget->blockSignals(true);
+  fBehaviour.Attach(nullptr);
+}
 
 void TemplateDialog::SetDialogColors(const QColor& background, const QColor& text) {
   gColorsSet = true;
@@ -91,22 +125,17 @@ void TemplateDialog::CreateControls() {
 }
 
 void TemplateDialog::ConnectNotifications(int id, QWidget* widget) {
+  using Notify = DialogBehaviour::Notify;
   if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-    connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id, Notify::kClicked); });
-  } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+    connect(button, &QAbstractButton::clicked, this, [this, id] { fBehaviour.OnCommand(id, Notify::kClicked); });
+  } else if (auto* combo = qobject_cast<DialogComboBox*>(widget)) {
     // activated comes from the user only.
-    connect(combo, &QComboBox::activated, this, [this, id] { OnCommand(id, Notify::kSelChange); });
-  } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
-    // The program selects lines through SetCurSel, which blocks this signal.
-    connect(list, &QListWidget::currentRowChanged, this,
-            [this, id] { OnCommand(id, Notify::kSelChange); });
+    connect(combo, &QComboBox::activated, this, [this, id] { fBehaviour.OnCommand(id, Notify::kSelChange); });
+    connect(combo, &DialogComboBox::focusLeft, this, [this, id] { fBehaviour.OnCommand(id, Notify::kKillFocus); });
+  } else if (auto* list = qobject_cast<DialogListBox*>(widget)) {
+    // The program's own selections are made with the list's signals blocked.
+    connect(list, &DialogListBox::selChange, this, [this, id] { fBehaviour.OnCommand(id, Notify::kSelChange); });
   }
-}
-
-void TemplateDialog::SetCurSel(QListWidget* list, int index) {
-  if (!list) return;
-  const QSignalBlocker quiet(list);
-  list->setCurrentRow(index);
 }
 
 QWidget* TemplateDialog::CreateControl(const ControlTemplate& control) {
@@ -114,10 +143,8 @@ QWidget* TemplateDialog::CreateControl(const ControlTemplate& control) {
   const QRect rect = fUnits.ToPixels(control.x, control.y, control.cx, control.cy);
   switch (control.kind) {
     case ControlKind::kListBox: {
-      auto* list = new QListWidget(this);
+      auto* list = new DialogListBox(this);
       list->setGeometry(rect);
-      list->setSelectionMode(QAbstractItemView::SingleSelection);
-      list->setUniformItemSizes(true);
       list->setVerticalScrollBarPolicy((control.style & kStyleVScroll) ? Qt::ScrollBarAsNeeded
                                                                         : Qt::ScrollBarAlwaysOff);
       list->setHorizontalScrollBarPolicy((control.style & kStyleHScroll) ? Qt::ScrollBarAsNeeded
@@ -126,12 +153,7 @@ QWidget* TemplateDialog::CreateControl(const ControlTemplate& control) {
       return list;
     }
     case ControlKind::kComboBox: {
-      auto* combo = new QComboBox(this);
-      // Text typed into the edit field selects nothing and adds nothing.
-      combo->setEditable(true);
-      combo->setInsertPolicy(QComboBox::NoInsert);
-      combo->setDuplicatesEnabled(true);
-      combo->setCompleter(nullptr);
+      auto* combo = new DialogComboBox(this);
       const int editHeight = combo->sizeHint().height();
       combo->setGeometry(rect.x(), rect.y(), rect.width(), editHeight);
       // The template height covers the edit field and the dropped-down list.
@@ -170,9 +192,12 @@ QWidget* TemplateDialog::CreateControl(const ControlTemplate& control) {
       return check;
     }
     case ControlKind::kBitmapButton: {
+      // Owner-drawn with the four images named after the caption, and as
+      // large as they are; the template gives the position.
       auto* button = new CBitmapButton(this);
-      button->setText(caption);
       button->setGeometry(rect);
+      button->LoadBitmaps(caption);
+      button->SizeToContent();
       return button;
     }
   }
@@ -186,11 +211,40 @@ void TemplateDialog::CreateSystemMenu() {
     fSystemMenu->addAction(tr("Mi&nimize"))->setData(kCommandMinimize);
   }
   fSystemMenu->addAction(tr("&Close"))->setData(kCommandClose);
-  connect(fSystemMenu, &QMenu::triggered, this,
-          [this](QAction* action) { OnSysCommand(action->data().toUInt()); });
+  connect(fSystemMenu, &QMenu::triggered, this, [this](QAction* action) {
+    const unsigned command = action->data().toUInt();
+    if (!fBehaviour.OnSysCommand(command)) DefaultSysCommand(command);
+  });
+  // The window manager keeps the real window menu for itself (its mouse
+  // button and, often, Alt+Space); these keys reach the dialog's own.
+  for (const QKeySequence& keys : {QKeySequence(Qt::ALT | Qt::Key_Space), QKeySequence(Qt::Key_Menu),
+                                   QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+    connect(new QShortcut(keys, this), &QShortcut::activated, this, &TemplateDialog::ShowSystemMenu);
+  }
+}
+
+void TemplateDialog::ShowSystemMenu() {
+  if (fSystemMenu) fSystemMenu->popup(mapToGlobal(QPoint(0, 0)));
+}
+
+void TemplateDialog::DefaultSysCommand(unsigned commandId) {
+  switch (commandId & 0xFFF0) {
+    case kCommandMinimize:
+      showMinimized();
+      break;
+    case kCommandClose:
+      close();
+      break;
+    default:
+      break;
+  }
 }
 
 void TemplateDialog::FitToControls() {
+  if (const QWidget* item = Item(fFitItem)) {
+    setFixedSize(QRect(QPoint(0, 0), item->geometry().bottomRight()).size());
+    return;
+  }
   // Bitmap buttons and pictures take the size of their images, which may reach
   // past the template's frame with the substitute fonts; grow the frame instead
   // of cutting them off.
@@ -223,19 +277,16 @@ CBitmapButton* TemplateDialog::BitmapButton(int controlId) const {
   return qobject_cast<CBitmapButton*>(Item(controlId));
 }
 
-CBitmapButton* TemplateDialog::AutoLoad(int controlId) {
-  CBitmapButton* button = BitmapButton(controlId);
-  if (!button) return nullptr;
-  button->LoadBitmaps(button->text());
-  button->SizeToContent();
-  return button;
+QTimer* TemplateDialog::Timer(int timerId) const {
+  const auto found = fTimers.find(timerId);
+  return found == fTimers.end() ? nullptr : found->second;
 }
 
 int TemplateDialog::DoModal() {
   if (QuitRequest::Pending()) return -1;
   if (!fInitialized) {
     fInitialized = true;
-    OnInitDialog();
+    fBehaviour.OnInitDialog();
   }
   FitToControls();
   if (fTemplate.style & kFrameCentered) {
@@ -247,43 +298,129 @@ int TemplateDialog::DoModal() {
   return QuitRequest::Pending() ? -1 : result;
 }
 
+void TemplateDialog::done(int result) {
+  // Timers belong to the window; none may fire into a later run.
+  for (const auto& [id, timer] : fTimers) timer->stop();
+  QDialog::done(result);
+}
+
+void TemplateDialog::ListReset(int id) {
+  if (QListWidget* list = ListBox(id)) {
+    const QSignalBlocker quiet(list);
+    list->clear();
+  }
+}
+
+void TemplateDialog::ListAddString(int id, const std::string& text) {
+  if (QListWidget* list = ListBox(id)) list->addItem(QString::fromStdString(text));
+}
+
+int TemplateDialog::ListGetCurSel(int id) const {
+  const QListWidget* list = ListBox(id);
+  return list ? list->currentRow() : -1;
+}
+
+void TemplateDialog::ListSetCurSel(int id, int index) {
+  if (QListWidget* list = ListBox(id)) {
+    const QSignalBlocker quiet(list);
+    list->setCurrentRow(index);
+  }
+}
+
+void TemplateDialog::ComboReset(int id) {
+  if (QComboBox* combo = ComboBox(id)) {
+    const QSignalBlocker quiet(combo);
+    combo->clear();
+  }
+}
+
+void TemplateDialog::ComboAddString(int id, const std::string& text) {
+  if (QComboBox* combo = ComboBox(id)) {
+    const QSignalBlocker quiet(combo);
+    combo->addItem(QString::fromStdString(text));
+  }
+}
+
+int TemplateDialog::ComboGetCurSel(int id) const {
+  const QComboBox* combo = ComboBox(id);
+  return combo ? combo->currentIndex() : -1;
+}
+
+void TemplateDialog::ComboSetCurSel(int id, int index) {
+  QComboBox* combo = ComboBox(id);
+  if (!combo) return;
+  const QSignalBlocker quiet(combo);
+  combo->setCurrentIndex(index);
+  // Also when the index stays: the edit field drops whatever was typed.
+  if (QLineEdit* edit = combo->lineEdit()) edit->setText(combo->itemText(combo->currentIndex()));
+}
+
+bool TemplateDialog::IsChecked(int id) const {
+  const QCheckBox* check = CheckBox(id);
+  return check && check->isChecked();
+}
+
+void TemplateDialog::SetCheck(int id, bool checked) {
+  if (QCheckBox* check = CheckBox(id)) check->setChecked(checked);
+}
+
+void TemplateDialog::EnableItem(int id, bool enabled) {
+  if (QWidget* item = Item(id)) item->setEnabled(enabled);
+}
+
+void TemplateDialog::SetTitle(const std::string& text) { setWindowTitle(QString::fromStdString(text)); }
+
+void TemplateDialog::SetIcon(int iconId) { setWindowIcon(AppResources::Icon(iconId)); }
+
+void TemplateDialog::FitToItem(int id) {
+  fFitItem = id;
+  FitToControls();
+}
+
+void TemplateDialog::AppendWindowMenuSeparator() {
+  if (fSystemMenu) fSystemMenu->addSeparator();
+}
+
+void TemplateDialog::AppendWindowMenuItem(unsigned command, const std::string& text) {
+  if (fSystemMenu) fSystemMenu->addAction(QString::fromStdString(text))->setData(command);
+}
+
+void TemplateDialog::StartTimer(int timerId, int periodMs) {
+  QTimer*& timer = fTimers[timerId];
+  if (!timer) {
+    timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [this, timerId] { fBehaviour.OnTimer(timerId); });
+  }
+  timer->start(periodMs);
+}
+
+void TemplateDialog::StopTimer(int timerId) {
+  const auto found = fTimers.find(timerId);
+  if (found != fTimers.end()) found->second->stop();
+}
+
 void TemplateDialog::EndDialog(int result) { done(result); }
 
-bool TemplateDialog::OnInitDialog() {
-  // The combo boxes' initial items; like the platform's list boxes they start
-  // with no item selected.
-  for (const ControlTemplate& control : fTemplate.controls) {
-    if (control.kind != ControlKind::kComboBox || control.items.empty()) continue;
-    QComboBox* combo = ComboBox(control.id);
-    if (!combo) continue;
-    for (const std::string& item : control.items) combo->addItem(QString::fromStdString(item));
-    combo->setCurrentIndex(-1);
+void TemplateDialog::ShowMessage(const std::string& text, const std::string& caption) {
+  OwnedMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
+                      QMessageBox::Ok, this);
+  // The program's look: the dialog's font and colours, and a plain OK
+  // button rather than the desktop's stock one with its icon.
+  box.setFont(font());
+  box.setPalette(palette());
+  if (QAbstractButton* ok = box.button(QMessageBox::Ok)) {
+    ok->setIcon(QIcon());
+    ok->setText(QStringLiteral("OK"));
   }
-  return true;
+  box.exec();
 }
 
-void TemplateDialog::OnOK() { EndDialog(kIdOk); }
-
-void TemplateDialog::OnCancel() { EndDialog(kIdCancel); }
-
-void TemplateDialog::OnCommand(int controlId, Notify code) {
-  if (code != Notify::kClicked) return;
-  if (controlId == kIdOk) OnOK();
-  if (controlId == kIdCancel) OnCancel();
+int TemplateDialog::RunModal(DialogBehaviour& dialog) {
+  TemplateDialog window(dialog, this);
+  return window.DoModal();
 }
 
-void TemplateDialog::OnSysCommand(unsigned commandId) {
-  switch (commandId & 0xFFF0) {
-    case kCommandMinimize:
-      showMinimized();
-      break;
-    case kCommandClose:
-      close();
-      break;
-    default:
-      break;
-  }
-}
+void TemplateDialog::PostQuit(int exitCode) { QuitRequest::Post(exitCode); }
 
 void TemplateDialog::keyPressEvent(QKeyEvent* event) {
   const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
@@ -291,10 +428,10 @@ void TemplateDialog::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
       case Qt::Key_Return:
       case Qt::Key_Enter:
-        OnOK();
+        fBehaviour.OnCommand(kIdOk, DialogBehaviour::Notify::kClicked);
         return;
       case Qt::Key_Escape:
-        OnCancel();
+        fBehaviour.OnCommand(kIdCancel, DialogBehaviour::Notify::kClicked);
         return;
       default:
         break;
@@ -305,15 +442,23 @@ void TemplateDialog::keyPressEvent(QKeyEvent* event) {
 
 void TemplateDialog::closeEvent(QCloseEvent* event) {
   event->ignore();
-  if (isVisible()) OnCancel();
+  if (isVisible()) fBehaviour.OnClose();
+}
+
+void TemplateDialog::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    fBehaviour.OnLButtonUp();
+    return;
+  }
+  QDialog::mouseReleaseEvent(event);
 }
 
 void TemplateDialog::contextMenuEvent(QContextMenuEvent* event) {
-  // The window manager owns the real system menu, so the dialog's own items
-  // are offered on its background (and on its static texts and pictures).
+  // The window manager owns the real window menu, so the dialog's own is
+  // offered on its background (and on its static texts and pictures).
   QWidget* child = childAt(event->pos());
   if (fSystemMenu && (!child || qobject_cast<QLabel*>(child))) {
-    fSystemMenu->exec(event->globalPos());
+    fSystemMenu->popup(event->globalPos());
     return;
   }
   QDialog::contextMenuEvent(event);

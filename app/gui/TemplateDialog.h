@@ -5,7 +5,9 @@
 #include <QColor>
 #include <QDialog>
 
-#include "app/gui/DialogTemplate.h"
+#include "app/dialogs/DialogBehaviour.h"
+#include "app/dialogs/DialogTemplate.h"
+#include "app/dialogs/iDialogFace.h"
 #include "app/gui/DialogUnits.h"
 
 class CBitmapButton;
@@ -13,29 +15,31 @@ class QCheckBox;
 class QComboBox;
 class QListWidget;
 class QMenu;
+class QTimer;
 
-// A modal dialog built from a dialog template: the frame, the font, and one
-// control per template entry at its rectangle converted from dialog units.
-// Controls are found by id. Keys behave as in a classic dialog: Enter is OK,
-// Escape and the close box are Cancel.
+// The Qt face of one dialog: a modal window built from the dialog's template
+// (the frame, the font, one widget per control at its rectangle converted
+// from dialog units), which reports what the user does to the dialog's
+// behaviour and carries out the behaviour's requests (iDialogFace). Keys
+// behave as in a classic dialog: Enter is OK, Escape and the close box are
+// Cancel; Alt+Space, the Menu key and Shift+F10 open the window menu.
 //
-// Life cycle: construction creates the controls; DoModal runs OnInitDialog
-// (whose base version adds the combo boxes' initial items), shows the dialog
-// and runs its modal loop until OnOK, OnCancel or EndDialog ends it.
-class TemplateDialog : public QDialog {
+// Life cycle: construction creates the controls and attaches the behaviour;
+// DoModal runs the behaviour's OnInitDialog once, shows the window and runs
+// its modal loop until the behaviour ends it; destruction detaches the
+// behaviour.
+class TemplateDialog : public QDialog, public iDialogFace {
   Q_OBJECT
 
  public:
-  TemplateDialog(int templateId, QWidget* parent = nullptr);
+  explicit TemplateDialog(DialogBehaviour& behaviour, QWidget* parent = nullptr);
   ~TemplateDialog() override;
 
   // Runs the dialog modally and returns the code it ended with; -1 when the
   // program is quitting.
   int DoModal();
 
-  // Ends the modal loop with `result`.
-  void EndDialog(int result);
-
+  DialogBehaviour& Behaviour() const { return fBehaviour; }
   const DialogTemplate& Template() const { return fTemplate; }
   const DialogUnits& Units() const { return fUnits; }
 
@@ -45,53 +49,67 @@ class TemplateDialog : public QDialog {
   QCheckBox* CheckBox(int controlId) const;
   CBitmapButton* BitmapButton(int controlId) const;
 
-  // Selects a line of a list box (-1: none) without a notification, as a
-  // selection made by the program.
-  static void SetCurSel(QListWidget* list, int index);
-
-  // Loads the images of a bitmap button from its caption and sizes the button
-  // to them; the button keeps its template position.
-  CBitmapButton* AutoLoad(int controlId);
-
-  // The system menu, or null when the frame has none. Its actions carry their
-  // command ids as data.
+  // The window menu, or null when the frame has none. Its actions carry
+  // their command ids as data.
   QMenu* SystemMenu() const { return fSystemMenu; }
 
-  // Handles a system-menu command; the base handles minimise and close.
-  virtual void OnSysCommand(unsigned commandId);
-
-  // What a control reports: a click on a button or check box, or a selection
-  // change made by the user in a list or combo box. Selections made by the
-  // program report nothing.
-  enum class Notify { kClicked, kSelChange };
+  // The timer started with this id, or null.
+  QTimer* Timer(int timerId) const;
 
   // Colours of every dialog of the program (and of message boxes).
   static void SetDialogColors(const QColor& background, const QColor& text);
 
+  // iDialogFace.
+  void ListReset(int id) override;
+  void ListAddString(int id, const std::string& text) override;
+  int ListGetCurSel(int id) const override;
+  void ListSetCurSel(int id, int index) override;
+  void ComboReset(int id) override;
+  void ComboAddString(int id, const std::string& text) override;
+  int ComboGetCurSel(int id) const override;
+  void ComboSetCurSel(int id, int index) override;
+  bool IsChecked(int id) const override;
+  void SetCheck(int id, bool checked) override;
+  void EnableItem(int id, bool enabled) override;
+  void SetTitle(const std::string& text) override;
+  void SetIcon(int iconId) override;
+  void FitToItem(int id) override;
+  void AppendWindowMenuSeparator() override;
+  void AppendWindowMenuItem(unsigned command, const std::string& text) override;
+  void StartTimer(int timerId, int periodMs) override;
+  void StopTimer(int timerId) override;
+  void EndDialog(int result) override;
+  void ShowMessage(const std::string& text, const std::string& caption) override;
+  int RunModal(DialogBehaviour& dialog) override;
+  void PostQuit(int exitCode) override;
+
+  void done(int result) override;
+
  protected:
-  virtual bool OnInitDialog();
-  virtual void OnOK();
-  virtual void OnCancel();
-
-  // A control's notification; the base maps a click on control 1 to OnOK and on
-  // control 2 to OnCancel.
-  virtual void OnCommand(int controlId, Notify code);
-
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   void CreateControls();
   QWidget* CreateControl(const ControlTemplate& control);
   void ConnectNotifications(int id, QWidget* widget);
   void CreateSystemMenu();
+  // Opens the window menu at the top left corner of the window.
+  void ShowSystemMenu();
+  // The platform's own handling of a window-menu command: minimise, close.
+  void DefaultSysCommand(unsigned commandId);
   void FitToControls();
   void ApplyColors();
 
+  DialogBehaviour& fBehaviour;
   const DialogTemplate& fTemplate;
   DialogUnits fUnits;
   std::map<int, QWidget*> fItems;
+  std::map<int, QTimer*> fTimers;
   QMenu* fSystemMenu = nullptr;
+  // The control whose size the client area takes, or kNoControlId.
+  int fFitItem = kNoControlId;
   bool fInitialized = false;
 };

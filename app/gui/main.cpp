@@ -5,7 +5,9 @@
 #include <string_view>
 
 #include "VeltVersion.h"
-#include "app/gui/CSortChangerApp.h"
+#include "app/dialogs/CSortChangerApp.h"
+#include "app/gui/QtAppFace.h"
+#include "app/gui/QuietMessages.h"
 
 namespace {
 
@@ -29,6 +31,7 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
+  QuietMessages::Install();
   QApplication application(argc, argv);
   // Qt takes its own options out; whatever is left is not this program's.
   const QStringList rest = QCoreApplication::arguments().mid(1);
@@ -37,6 +40,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication::setApplicationName(QStringLiteral("The Velt Plimsett Object Organizer"));
-  CSortChangerApp organizer;
+  QtAppFace face;
+  CSortChangerApp organizer(face);
   return organizer.Run();
 }

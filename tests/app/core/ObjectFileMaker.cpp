@@ -26,6 +26,15 @@ int16_t Get16(const std::string& bytes, size_t at) {
 
 }  // namespace
 
+DefinitionFields SortFields(int16_t room, int16_t function, int16_t subsort, int16_t downtown) {
+  DefinitionFields fields;
+  fields.room = room;
+  fields.function = function;
+  fields.subsort = subsort;
+  fields.downtown = downtown;
+  return fields;
+}
+
 std::string MakeDefinition(const DefinitionFields& fields) {
   std::string bytes(static_cast<size_t>(fields.size), '\0');
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(((i * 7 + 3) % 251) + 1);

@@ -20,6 +20,9 @@ struct DefinitionFields {
   int16_t downtown = 0;
 };
 
+// A current record (version 138, stand-alone) with these four sorts.
+DefinitionFields SortFields(int16_t room, int16_t function, int16_t subsort, int16_t downtown);
+
 // A record of `fields.size` bytes: the fields in place, little-endian, every
 // other byte a position-dependent non-zero pattern so that a moved or
 // overwritten byte shows. Fields that do not fit are left out.

@@ -1,56 +1,25 @@
 #pragma once
 
 #include <functional>
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include <QApplication>
 #include <QPointer>
-#include <QString>
 #include <QTimer>
 #include <QWidget>
 
+#include "app/dialogs/DialogBehaviour.h"
 #include "app/gui/QuitRequest.h"
-#include "app/gui/SoundService.h"
-#include "platform/HostEnvWrapper.h"
-#include "tests/app/core/FakeRegistry.h"
+#include "app/gui/TemplateDialog.h"
+#include "tests/app/dialogs/FakeRegistryEnv.h"
+#include "tests/app/dialogs/RecordingSounds.h"
 
 namespace guitest {
 
-// Records what the program asks the sound service to do.
-class RecordingSounds : public SoundService {
- public:
-  RecordingSounds() : fPrevious(SoundService::Install(this)) {}
-  ~RecordingSounds() override { SoundService::Install(fPrevious); }
-
-  void Play(const QString& name) override { calls.push_back("play " + name.toStdString()); }
-  void Stop() override { calls.push_back("stop"); }
-
-  std::vector<std::string> calls;
-
- private:
-  SoundService* fPrevious;
-};
-
-// Installs an environment whose registry is a FakeRegistry for the test's
-// lifetime; everything else goes to the host's environment.
-class FakeRegistryEnv : public platform::HostEnvWrapper {
- public:
-  FakeRegistryEnv();
-  ~FakeRegistryEnv() override;
-
-  platform::Registry& MachineRegistry() override { return registry; }
-
-  // Puts the game's key in place with this folder.
-  void InstallGame(const std::string& folder);
-
-  FakeRegistry registry;  // from tests/app/core
-
- private:
-  platform::HostEnv* fPrevious;
-};
+// The name a test knows a modal window by: the class of a dialog's
+// behaviour ("CErrorBox"), else the widget's class ("QMessageBox").
+std::string WindowName(const QWidget* window);
 
 // Acts on modal windows while the code under test runs its modal loops: every
 // 10 ms it looks at the active modal widget and hands each new one, once, to
@@ -61,7 +30,7 @@ class ModalCloser {
   explicit ModalCloser(std::function<void(QWidget*)> action);
   ~ModalCloser();
 
-  // Class names of the modal widgets seen, in order.
+  // Names of the modal widgets seen, in order (see WindowName).
   std::vector<std::string> seen;
 
  private:
@@ -69,6 +38,11 @@ class ModalCloser {
   std::vector<QPointer<QWidget>> fHandled;
   QTimer fTimer;
 };
+
+// Runs `dialog` in its Qt window; `body` works in the window once it is up,
+// then the window is closed. Other modal windows that come up before (error
+// boxes at start-up) are closed with Escape and counted in `others`.
+void RunWindow(DialogBehaviour& dialog, const std::function<void(TemplateDialog&)>& body, int* others = nullptr);
 
 // Clears a posted quit request before and after a test.
 struct QuitGuard {

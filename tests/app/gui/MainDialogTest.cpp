@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFontInfo>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,18 +10,18 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
+#include "app/dialogs/CSortChangerDlg.h"
+#include "app/dialogs/DialogResources.h"
+#include "app/dialogs/ResourceIds.h"
 #include "app/gui/CBitmapButton.h"
-#include "app/gui/CSortChangerDlg.h"
-#include "app/gui/DialogResources.h"
-#include "app/gui/ResourceIds.h"
 #include "tests/app/gui/GuiTestSupport.h"
 
-using guitest::FakeRegistryEnv;
 using guitest::ModalCloser;
 using guitest::QuitGuard;
-using guitest::RecordingSounds;
+using guitest::RunWindow;
 
 namespace {
 
@@ -30,40 +31,29 @@ QStringList Items(const QComboBox* combo) {
   return items;
 }
 
-// Runs the main dialog; `inspect` sees it once it is up, then it is closed.
-void RunMainDialog(const std::function<void(CSortChangerDlg&)>& inspect) {
-  CSortChangerDlg dialog;
-  ModalCloser closer([&](QWidget* modal) {
-    if (modal != &dialog) return;
-    inspect(dialog);
-    dialog.reject();
-  });
-  dialog.DoModal();
-  ASSERT_EQ(closer.seen.size(), 1u);
-}
-
 class MainDialogTest : public ::testing::Test {
  protected:
   QuitGuard quit;
   FakeRegistryEnv env;
   RecordingSounds sounds;
+  CSortChangerDlg dialog;
 };
 
 TEST_F(MainDialogTest, EveryControlStandsAtItsTemplatePosition) {
   env.InstallGame("C:\\Games\\The Velt");
-  RunMainDialog([](CSortChangerDlg& dialog) {
+  RunWindow(dialog, [](TemplateDialog& window) {
     const DialogTemplate& t = DialogResources::Find(kDialogMain);
-    const DialogUnits& units = dialog.Units();
-    EXPECT_EQ(dialog.windowTitle(), "The Velt Plimsett Object Organizer");
+    const DialogUnits& units = window.Units();
+    EXPECT_EQ(window.windowTitle(), "The Velt Plimsett Object Organizer");
     QStringList captions;
-    for (const QLabel* label : dialog.findChildren<QLabel*>()) captions << label->text();
+    for (const QLabel* label : window.findChildren<QLabel*>()) captions << label->text();
     for (const ControlTemplate& control : t.controls) {
       const QRect expected = units.ToPixels(control.x, control.y, control.cx, control.cy);
       if (control.id == kNoControlId) {
         EXPECT_TRUE(captions.contains(QString::fromStdString(control.caption))) << control.caption;
         continue;
       }
-      QWidget* widget = dialog.Item(control.id);
+      QWidget* widget = window.Item(control.id);
       ASSERT_NE(widget, nullptr) << control.id;
       EXPECT_EQ(widget->pos(), expected.topLeft()) << control.id;
       switch (control.kind) {
@@ -83,9 +73,9 @@ TEST_F(MainDialogTest, EveryControlStandsAtItsTemplatePosition) {
       }
     }
     // Nothing is cut off: the frame holds every control.
-    for (const QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    for (const QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
       if (!child->isWindow()) {
-        EXPECT_TRUE(dialog.rect().contains(child->geometry()));
+        EXPECT_TRUE(window.rect().contains(child->geometry()));
       }
     }
   });
@@ -93,25 +83,26 @@ TEST_F(MainDialogTest, EveryControlStandsAtItsTemplatePosition) {
 
 TEST_F(MainDialogTest, StartsWithEmptyListsResetSortsAndSaveDisabled) {
   env.InstallGame("C:\\Games\\The Velt");
-  RunMainDialog([](CSortChangerDlg& dialog) {
+  RunWindow(dialog, [this](TemplateDialog& window) {
     EXPECT_STREQ(dialog.ObjectFolder().Text(), "C:\\Games\\The Velt\\GameData\\UserObjects\\");
-    EXPECT_EQ(dialog.ListBox(kControlFiles)->count(), 0);
-    EXPECT_EQ(dialog.ListBox(kControlObjects)->count(), 0);
-    EXPECT_FALSE(dialog.Item(kControlSave)->isEnabled());
-    EXPECT_EQ(dialog.BitmapButton(kControlSave)->CurrentState(), 'X');
-    EXPECT_TRUE(dialog.Item(kControlAbout)->isEnabled());
+    EXPECT_EQ(window.ListBox(kControlFiles)->count(), 0);
+    EXPECT_EQ(window.ListBox(kControlObjects)->count(), 0);
+    EXPECT_FALSE(window.Item(kControlSave)->isEnabled());
+    EXPECT_EQ(window.BitmapButton(kControlSave)->CurrentState(), 'X');
+    EXPECT_TRUE(window.Item(kControlAbout)->isEnabled());
+    EXPECT_FALSE(window.windowIcon().isNull());
 
-    QComboBox* function = dialog.ComboBox(kControlFunctionSort);
+    QComboBox* function = window.ComboBox(kControlFunctionSort);
     EXPECT_EQ(Items(function), QStringList({"None", "Seating", "Surfaces", "Appliances", "Electronics",
                                             "Plumbing", "Decorative", "Other", "Lighting"}));
     EXPECT_EQ(function->currentIndex(), 0);
-    QComboBox* room = dialog.ComboBox(kControlRoomSort);
+    QComboBox* room = window.ComboBox(kControlRoomSort);
     EXPECT_EQ(Items(room), QStringList({"None", "Kitchen", "Bedroom", "Bathroom", "Family", "Outside",
                                         "Dining", "Other", "Study"}));
     EXPECT_EQ(room->currentIndex(), 0);
     // The subsort box's template items are replaced by "None" alone.
-    EXPECT_EQ(Items(dialog.ComboBox(kControlSubsort)), QStringList({"None"}));
-    EXPECT_EQ(dialog.ComboBox(kControlSubsort)->currentIndex(), 0);
+    EXPECT_EQ(Items(window.ComboBox(kControlSubsort)), QStringList({"None"}));
+    EXPECT_EQ(window.ComboBox(kControlSubsort)->currentIndex(), 0);
 
     const std::pair<int, const char*> boxes[] = {{kControlDining, "Dining"},
                                                  {kControlOutdoor, "Outdoor"},
@@ -119,7 +110,7 @@ TEST_F(MainDialogTest, StartsWithEmptyListsResetSortsAndSaveDisabled) {
                                                  {kControlStreet, "Street"},
                                                  {kControlOther, "Other"}};
     for (const auto& [id, caption] : boxes) {
-      QCheckBox* box = dialog.CheckBox(id);
+      QCheckBox* box = window.CheckBox(id);
       ASSERT_NE(box, nullptr);
       EXPECT_EQ(box->text(), caption);
       EXPECT_FALSE(box->isChecked());
@@ -130,8 +121,8 @@ TEST_F(MainDialogTest, StartsWithEmptyListsResetSortsAndSaveDisabled) {
 
 TEST_F(MainDialogTest, TypingIntoAComboSelectsNothing) {
   env.InstallGame("C:\\Games\\The Velt");
-  RunMainDialog([](CSortChangerDlg& dialog) {
-    QComboBox* function = dialog.ComboBox(kControlFunctionSort);
+  RunWindow(dialog, [](TemplateDialog& window) {
+    QComboBox* function = window.ComboBox(kControlFunctionSort);
     function->lineEdit()->setText("Lighting");
     emit function->lineEdit()->returnPressed();
     EXPECT_EQ(function->currentIndex(), 0);
@@ -139,11 +130,33 @@ TEST_F(MainDialogTest, TypingIntoAComboSelectsNothing) {
   });
 }
 
+TEST_F(MainDialogTest, TextTypedIntoASortBoxIsDroppedWhenTheFocusLeaves) {
+  env.InstallGame("C:\\Games\\The Velt");
+  RunWindow(dialog, [this](TemplateDialog& window) {
+    QComboBox* function = window.ComboBox(kControlFunctionSort);
+    // The exact text of an item, and text that names none.
+    for (const char* typed : {"Lighting", "Lamps"}) {
+      function->setFocus(Qt::TabFocusReason);
+      ASSERT_TRUE(function->hasFocus());
+      QTest::keyClick(function, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyClicks(function, typed);
+      EXPECT_EQ(function->lineEdit()->text(), typed);
+      QTest::keyClick(function, Qt::Key_Tab);
+      EXPECT_FALSE(function->hasFocus()) << typed;
+      EXPECT_EQ(function->currentIndex(), 0) << typed;
+      EXPECT_EQ(function->lineEdit()->text(), "None") << typed;
+    }
+    EXPECT_EQ(dialog.Core().CurrentSorts().fFunction, 0);
+    EXPECT_FALSE(window.Item(kControlSave)->isEnabled());
+    EXPECT_TRUE(sounds.calls.empty());
+  });
+}
+
 TEST_F(MainDialogTest, AboutButtonClicksThenOpensTheAboutBox) {
   env.InstallGame("C:\\Games\\The Velt");
-  RunMainDialog([this](CSortChangerDlg& dialog) {
+  RunWindow(dialog, [this](TemplateDialog& window) {
     ModalCloser aboutCloser([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
-    QTest::mouseClick(dialog.Item(kControlAbout), Qt::LeftButton);
+    QTest::mouseClick(window.Item(kControlAbout), Qt::LeftButton);
     EXPECT_EQ(aboutCloser.seen, std::vector<std::string>({"CAboutDlg"}));
     EXPECT_EQ(sounds.calls, std::vector<std::string>({"play Click"}));
   });
@@ -151,61 +164,72 @@ TEST_F(MainDialogTest, AboutButtonClicksThenOpensTheAboutBox) {
 
 TEST_F(MainDialogTest, SystemMenuItemOpensTheAboutBoxWithoutASound) {
   env.InstallGame("C:\\Games\\The Velt");
-  RunMainDialog([this](CSortChangerDlg& dialog) {
-    ASSERT_NE(dialog.SystemMenu(), nullptr);
+  RunWindow(dialog, [this](TemplateDialog& window) {
+    ASSERT_NE(window.SystemMenu(), nullptr);
     QAction* about = nullptr;
-    for (QAction* action : dialog.SystemMenu()->actions()) {
+    for (QAction* action : window.SystemMenu()->actions()) {
       if (action->data().toUInt() == kCommandAbout) about = action;
     }
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->text(), "&About The Velt Plimsett Object Organizer...");
     // A separator comes first, as on a window menu.
-    const QList<QAction*> actions = dialog.SystemMenu()->actions();
+    const QList<QAction*> actions = window.SystemMenu()->actions();
     ASSERT_GE(actions.size(), 2);
     EXPECT_TRUE(actions[actions.size() - 2]->isSeparator());
 
-    {
-      ModalCloser aboutCloser([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
-      about->trigger();
-      EXPECT_EQ(aboutCloser.seen, std::vector<std::string>({"CAboutDlg"}));
-      EXPECT_TRUE(sounds.calls.empty());
-    }
-    {
-      // Any command whose low four bits differ still means About.
-      ModalCloser again([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
-      dialog.OnSysCommand(kCommandAbout | 0x7);
-      EXPECT_EQ(again.seen, std::vector<std::string>({"CAboutDlg"}));
+    ModalCloser aboutCloser([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+    about->trigger();
+    EXPECT_EQ(aboutCloser.seen, std::vector<std::string>({"CAboutDlg"}));
+    EXPECT_TRUE(sounds.calls.empty());
+  });
+}
+
+TEST_F(MainDialogTest, TheWindowMenuOpensFromTheKeyboard) {
+  env.InstallGame("C:\\Games\\The Velt");
+  RunWindow(dialog, [](TemplateDialog& window) {
+    QMenu* menu = window.SystemMenu();
+    ASSERT_NE(menu, nullptr);
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_Space, Qt::AltModifier}, {Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}};
+    for (const auto& [key, modifiers] : keys) {
+      window.ListBox(kControlObjects)->setFocus();
+      QTest::keyClick(window.ListBox(kControlObjects), key, modifiers);
+      EXPECT_TRUE(menu->isVisible()) << key;
+      menu->hide();
     }
   });
 }
 
 TEST_F(MainDialogTest, SaveWithNothingSelectedOnlyClicks) {
   env.InstallGame("C:\\Games\\The Velt");
-  RunMainDialog([this](CSortChangerDlg& dialog) {
-    dialog.Item(kControlSave)->setEnabled(true);
-    QTest::mouseClick(dialog.Item(kControlSave), Qt::LeftButton);
+  RunWindow(dialog, [this](TemplateDialog& window) {
+    window.Item(kControlSave)->setEnabled(true);
+    QTest::mouseClick(window.Item(kControlSave), Qt::LeftButton);
     EXPECT_EQ(sounds.calls, std::vector<std::string>({"play Click"}));
-    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(window.isVisible());
   });
 }
 
 TEST_F(MainDialogTest, EnterAndEscapeEndTheDialog) {
   env.InstallGame("C:\\Games\\The Velt");
   for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
-    CSortChangerDlg dialog;
+    TemplateDialog window(dialog);
     ModalCloser closer([&](QWidget* modal) {
-      dialog.ListBox(kControlFiles)->setFocus();
+      window.ListBox(kControlFiles)->setFocus();
       QTest::keyClick(modal, key);
     });
-    EXPECT_EQ(dialog.DoModal(), key == Qt::Key_Return ? kIdOk : kIdCancel);
+    EXPECT_EQ(window.DoModal(), key == Qt::Key_Return ? kIdOk : kIdCancel);
   }
 }
 
-TEST_F(MainDialogTest, NoGameShowsTheMessageAndQuitsWithCodeZero) {
-  QString text, title;
+TEST_F(MainDialogTest, NoGameShowsTheMessageCentredInTheProgramsLookAndQuitsWithCodeZero) {
+  QString text, title, fontFamily;
   int buttons = 0;
   QWidget* owner = nullptr;
-  CSortChangerDlg dialog;
+  QPoint centre;
+  QString okText;
+  bool okHasIcon = true;
+  TemplateDialog window(dialog);
   ModalCloser closer([&](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
     if (!box) return;
@@ -213,19 +237,30 @@ TEST_F(MainDialogTest, NoGameShowsTheMessageAndQuitsWithCodeZero) {
     title = box->windowTitle();
     owner = box->parentWidget();
     buttons = static_cast<int>(box->buttons().size());
+    centre = box->frameGeometry().center();
+    fontFamily = QFontInfo(box->findChild<QLabel*>()->font()).family();
+    okText = box->button(QMessageBox::Ok)->text();
+    okHasIcon = !box->button(QMessageBox::Ok)->icon().isNull();
     box->button(QMessageBox::Ok)->click();
   });
-  EXPECT_EQ(dialog.DoModal(), -1);
+  EXPECT_EQ(window.DoModal(), -1);
   EXPECT_EQ(text, "The Velt was not detected on this computer. You must have The Velt installed to use "
                   "this program.");
   EXPECT_EQ(title, "error");
   EXPECT_EQ(buttons, 1);
-  EXPECT_EQ(owner, &dialog);
+  EXPECT_EQ(owner, &window);
+  // In the middle of the screen, not in its corner.
+  const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+  EXPECT_LE((centre - screenCentre).manhattanLength(), 2);
+  // The dialog's font and a plain OK button.
+  EXPECT_EQ(fontFamily, QFontInfo(window.font()).family());
+  EXPECT_EQ(okText, "OK");
+  EXPECT_FALSE(okHasIcon);
   EXPECT_TRUE(QuitRequest::Pending());
   EXPECT_EQ(QuitRequest::ExitCode(), 0);
   // Initialisation went on to its end.
   EXPECT_STREQ(dialog.ObjectFolder().Text(), "\\GameData\\UserObjects\\");
-  EXPECT_FALSE(dialog.Item(kControlSave)->isEnabled());
+  EXPECT_FALSE(window.Item(kControlSave)->isEnabled());
 }
 
 }  // namespace

@@ -4,12 +4,12 @@
 #include <QFontMetrics>
 #include <QImage>
 
+#include "app/dialogs/DialogResources.h"
+#include "app/dialogs/ResourceIds.h"
 #include "app/gui/AppResources.h"
 #include "app/gui/DialogFonts.h"
-#include "app/gui/DialogResources.h"
 #include "app/gui/DialogUnits.h"
 #include "app/gui/QtSoundService.h"
-#include "app/gui/ResourceIds.h"
 
 namespace {
 
@@ -32,8 +32,8 @@ TEST(ResourcesTest, PicturesIconAndStrings) {
   EXPECT_EQ(AppResources::Bitmap(kBitmapAbout).size(), QSize(140, 153));
   EXPECT_EQ(AppResources::Bitmap(kBitmapSplash).size(), QSize(320, 240));
   EXPECT_FALSE(AppResources::Icon(kIconMain).isNull());
-  EXPECT_EQ(AppResources::String(kStringAboutItem), "&About The Velt Plimsett Object Organizer...");
-  EXPECT_TRUE(AppResources::String(999).isEmpty());
+  EXPECT_STREQ(DialogResources::String(kStringAboutItem), "&About The Velt Plimsett Object Organizer...");
+  EXPECT_STREQ(DialogResources::String(999), "");
 }
 
 TEST(ResourcesTest, SoundsAreFoundByNameWhateverTheCase) {

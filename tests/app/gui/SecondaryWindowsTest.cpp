@@ -2,17 +2,17 @@
 
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 
-#include "app/gui/CAboutDlg.h"
+#include "app/dialogs/CAboutDlg.h"
+#include "app/dialogs/CErrorBox.h"
+#include "app/dialogs/CSplashWindow.h"
+#include "app/dialogs/ResourceIds.h"
 #include "app/gui/CBitmapButton.h"
-#include "app/gui/CErrorBox.h"
-#include "app/gui/CSplashWindow.h"
-#include "app/gui/ResourceIds.h"
 #include "tests/app/gui/GuiTestSupport.h"
 
 using guitest::ModalCloser;
 using guitest::QuitGuard;
-using guitest::RecordingSounds;
 
 namespace {
 
@@ -24,93 +24,106 @@ class SecondaryWindowsTest : public ::testing::Test {
 
 TEST_F(SecondaryWindowsTest, SplashEndsOnMouseReleaseAndStartsItsTimer) {
   CSplashWindow splash;
+  TemplateDialog window(splash);
   bool timerActive = false;
   int interval = 0;
   QString title;
   ModalCloser closer([&](QWidget*) {
-    timerActive = splash.TimerActive();
-    interval = splash.TimerInterval();
-    title = splash.windowTitle();
-    QTest::mouseRelease(&splash, Qt::LeftButton, {}, QPoint(10, 10));
+    const QTimer* timer = window.Timer(kSplashTimerId);
+    timerActive = timer && timer->isActive();
+    interval = timer ? timer->interval() : 0;
+    title = window.windowTitle();
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(10, 10));
   });
-  EXPECT_EQ(splash.DoModal(), kIdOk);
+  EXPECT_EQ(window.DoModal(), kIdOk);
   EXPECT_TRUE(timerActive);
   EXPECT_EQ(interval, 6500);
   EXPECT_EQ(title, "The Velt Plimsett Object Organizer");
-  EXPECT_FALSE(splash.TimerActive());
+  EXPECT_FALSE(window.Timer(kSplashTimerId)->isActive());
 }
 
 TEST_F(SecondaryWindowsTest, SplashEndsOnItsTimerAndOnEscapeButNotOnOtherButtons) {
   {
     CSplashWindow splash;
+    TemplateDialog window(splash);
     ModalCloser closer([&](QWidget*) {
-      splash.OnTimer(kSplashTimerId + 1);  // some other timer: ignored
-      EXPECT_TRUE(splash.isVisible());
-      splash.OnTimer(kSplashTimerId);
+      // The real timer, made to fire at once.
+      window.Timer(kSplashTimerId)->start(0);
     });
-    EXPECT_EQ(splash.DoModal(), kIdOk);
+    EXPECT_EQ(window.DoModal(), kIdOk);
   }
   {
     CSplashWindow splash;
+    TemplateDialog window(splash);
     ModalCloser closer([&](QWidget*) {
-      QTest::mouseRelease(&splash, Qt::RightButton, {}, QPoint(10, 10));
-      EXPECT_TRUE(splash.isVisible());
-      QTest::keyClick(&splash, Qt::Key_Escape);
+      QTest::mouseRelease(&window, Qt::RightButton, {}, QPoint(10, 10));
+      EXPECT_TRUE(window.isVisible());
+      QTest::keyClick(&window, Qt::Key_Escape);
     });
-    EXPECT_EQ(splash.DoModal(), kIdCancel);
+    EXPECT_EQ(window.DoModal(), kIdCancel);
   }
   {
     CSplashWindow splash;
-    ModalCloser closer([&](QWidget*) { splash.close(); });
-    splash.DoModal();
-    EXPECT_FALSE(splash.TimerActive());
+    TemplateDialog window(splash);
+    ModalCloser closer([&](QWidget*) { window.close(); });
+    EXPECT_EQ(window.DoModal(), kIdCancel);
+    EXPECT_FALSE(window.Timer(kSplashTimerId)->isActive());
   }
   EXPECT_TRUE(sounds.calls.empty());
 }
 
-TEST_F(SecondaryWindowsTest, SplashShowsItsPictureWithoutFrame) {
+TEST_F(SecondaryWindowsTest, SplashIsExactlyItsPictureWithoutFrame) {
   CSplashWindow splash;
-  auto* picture = qobject_cast<QLabel*>(splash.Item(kControlSplashPicture));
+  TemplateDialog window(splash);
+  QSize size;
+  ModalCloser closer([&](QWidget*) {
+    size = window.size();
+    window.reject();
+  });
+  window.DoModal();
+  auto* picture = qobject_cast<QLabel*>(window.Item(kControlSplashPicture));
   ASSERT_NE(picture, nullptr);
   EXPECT_EQ(picture->pixmap().size(), QSize(320, 240));
   EXPECT_EQ(picture->pos(), QPoint(0, 0));
-  EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
-  // The frame is the picture: 213 x 148 dialog units of the system dialog
-  // font, whatever font stands in for it here (the height rounds up from 240.5).
-  EXPECT_EQ(splash.size(), QSize(320, 241));
+  EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
+  // 213 x 148 dialog units of the system dialog font come to 320 x 241
+  // pixels; the window is the picture, without a stripe below it.
+  EXPECT_EQ(size, QSize(320, 240));
 }
 
 TEST_F(SecondaryWindowsTest, AboutBoxOkClicksAndEscapeIsSilent) {
+  CAboutDlg about;
   {
-    CAboutDlg about;
+    TemplateDialog window(about);
     ModalCloser closer([&](QWidget*) {
-      EXPECT_EQ(about.windowTitle(), "About The Velt Plimsett Object Organizer");
-      EXPECT_EQ(about.BitmapButton(kIdOk)->size(), QSize(131, 40));
-      QTest::mouseClick(about.Item(kIdOk), Qt::LeftButton);
+      EXPECT_EQ(window.windowTitle(), "About The Velt Plimsett Object Organizer");
+      EXPECT_EQ(window.BitmapButton(kIdOk)->size(), QSize(131, 40));
+      QTest::mouseClick(window.Item(kIdOk), Qt::LeftButton);
     });
-    EXPECT_EQ(about.DoModal(), kIdOk);
+    EXPECT_EQ(window.DoModal(), kIdOk);
     EXPECT_EQ(sounds.calls, std::vector<std::string>({"play Click"}));
   }
   sounds.calls.clear();
   {
-    CAboutDlg about;
-    ModalCloser closer([&](QWidget*) { QTest::keyClick(&about, Qt::Key_Escape); });
-    EXPECT_EQ(about.DoModal(), kIdCancel);
+    TemplateDialog window(about);
+    ModalCloser closer([&](QWidget*) { QTest::keyClick(&window, Qt::Key_Escape); });
+    EXPECT_EQ(window.DoModal(), kIdCancel);
     EXPECT_TRUE(sounds.calls.empty());
   }
   {
-    CAboutDlg about;
-    ModalCloser closer([&](QWidget*) { QTest::keyClick(&about, Qt::Key_Return); });
-    EXPECT_EQ(about.DoModal(), kIdOk);
+    TemplateDialog window(about);
+    ModalCloser closer([&](QWidget*) { QTest::keyClick(&window, Qt::Key_Return); });
+    EXPECT_EQ(window.DoModal(), kIdOk);
     EXPECT_EQ(sounds.calls, std::vector<std::string>({"play Click"}));
   }
 }
 
 TEST_F(SecondaryWindowsTest, AboutBoxShowsTitleVersionAndPicture) {
   CAboutDlg about;
+  TemplateDialog window(about);
   QStringList texts;
   QSize picture;
-  for (const QLabel* label : about.findChildren<QLabel*>()) {
+  for (const QLabel* label : window.findChildren<QLabel*>()) {
     if (!label->pixmap().isNull()) {
       picture = label->pixmap().size();
     } else {
@@ -124,28 +137,32 @@ TEST_F(SecondaryWindowsTest, AboutBoxShowsTitleVersionAndPicture) {
 
 TEST_F(SecondaryWindowsTest, ErrorBoxShowsItsMessageAndOkClicks) {
   CErrorBox box;
+  TemplateDialog window(box);
   QString text;
   ModalCloser closer([&](QWidget*) {
-    ASSERT_NE(box.Message(), nullptr);
-    text = box.Message()->text();
-    EXPECT_EQ(box.windowTitle(), "Error:");
-    QTest::mouseClick(box.Item(kIdOk), Qt::LeftButton);
+    auto* message = qobject_cast<QLabel*>(window.Item(kControlErrorText));
+    ASSERT_NE(message, nullptr);
+    text = message->text();
+    EXPECT_EQ(window.windowTitle(), "Error:");
+    QTest::mouseClick(window.Item(kIdOk), Qt::LeftButton);
   });
-  EXPECT_EQ(box.DoModal(), kIdOk);
+  EXPECT_EQ(window.DoModal(), kIdOk);
   EXPECT_EQ(text, "This Object is not available in Buy Mode. You will NOT be able to change the sorts.");
   EXPECT_EQ(sounds.calls, std::vector<std::string>({"play Click"}));
 }
 
 TEST_F(SecondaryWindowsTest, ErrorBoxCloseBoxIsSilent) {
   CErrorBox box;
-  ModalCloser closer([&](QWidget*) { box.close(); });
-  EXPECT_EQ(box.DoModal(), kIdCancel);
+  TemplateDialog window(box);
+  ModalCloser closer([&](QWidget*) { window.close(); });
+  EXPECT_EQ(window.DoModal(), kIdCancel);
   EXPECT_TRUE(sounds.calls.empty());
 }
 
 TEST_F(SecondaryWindowsTest, BitmapButtonShowsTheImageOfItsState) {
   CAboutDlg about;
-  CBitmapButton* ok = about.AutoLoad(kIdOk);
+  TemplateDialog window(about);
+  CBitmapButton* ok = window.BitmapButton(kIdOk);
   ASSERT_NE(ok, nullptr);
   EXPECT_EQ(ok->CurrentState(), 'U');
   ok->setDown(true);
@@ -164,8 +181,10 @@ TEST_F(SecondaryWindowsTest, BitmapButtonShowsTheImageOfItsState) {
 TEST_F(SecondaryWindowsTest, DialogsRefuseToRunOnceTheProgramIsQuitting) {
   QuitRequest::Post(0);
   CAboutDlg about;
-  EXPECT_EQ(about.DoModal(), -1);
-  EXPECT_FALSE(about.isVisible());
+  TemplateDialog window(about);
+  EXPECT_EQ(window.DoModal(), -1);
+  EXPECT_FALSE(window.isVisible());
 }
 
 }  // namespace
+

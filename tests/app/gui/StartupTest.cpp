@@ -3,16 +3,17 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
-#include "app/gui/CSortChangerApp.h"
-#include "app/gui/CSortChangerDlg.h"
-#include "app/gui/CSplashWindow.h"
+#include "app/dialogs/CSortChangerApp.h"
+#include "app/dialogs/CSortChangerDlg.h"
+#include "app/dialogs/CSplashWindow.h"
+#include "app/dialogs/ResourceIds.h"
+#include "app/gui/QtAppFace.h"
 #include "tests/app/gui/GuiTestSupport.h"
 
-using guitest::FakeRegistryEnv;
 using guitest::ModalCloser;
 using guitest::QuitGuard;
-using guitest::RecordingSounds;
 
 namespace {
 
@@ -21,18 +22,20 @@ class StartupTest : public ::testing::Test {
   QuitGuard quit;
   FakeRegistryEnv env;
   RecordingSounds sounds;
-  CSortChangerApp app;
+  QtAppFace face;
+  CSortChangerApp app{face};
 };
 
 // Clicks the splash away and closes the main dialog, noting what it met.
 std::function<void(QWidget*)> ClickThrough(CSortChangerApp& app, std::vector<std::string>* sounds,
                                            std::vector<std::string>* soundsAtMain) {
   return [&app, sounds, soundsAtMain](QWidget* modal) {
-    if (qobject_cast<CSplashWindow*>(modal)) {
+    auto* window = qobject_cast<TemplateDialog*>(modal);
+    if (window && dynamic_cast<CSplashWindow*>(&window->Behaviour())) {
       QTest::mouseRelease(modal, Qt::LeftButton, {}, QPoint(5, 5));
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       box->button(QMessageBox::Ok)->click();
-    } else if (modal == app.MainWindow()) {
+    } else if (window && &window->Behaviour() == app.MainWindow()) {
       *soundsAtMain = *sounds;
       QTest::keyClick(modal, Qt::Key_Escape);
     }
@@ -49,6 +52,33 @@ TEST_F(StartupTest, SplashWithStartSoundThenTheMainDialog) {
   EXPECT_EQ(soundsAtMain, std::vector<std::string>({"play Velt", "stop"}));
   EXPECT_EQ(QCoreApplication::organizationName(), "Korva");
   EXPECT_EQ(app.MainWindow(), nullptr);
+}
+
+TEST_F(StartupTest, TheMainDialogIsAWindowOfItsOwnAndTheOthersAreItsDialogs) {
+  env.InstallGame("C:\\Games\\The Velt");
+  Qt::WindowType mainType = Qt::Widget;
+  Qt::WindowType aboutType = Qt::Widget;
+  const QWindow* mainParent = nullptr;
+  ModalCloser closer([&](QWidget* modal) {
+    auto* window = qobject_cast<TemplateDialog*>(modal);
+    if (window && &window->Behaviour() == app.MainWindow()) {
+      mainType = window->windowType();
+      mainParent = window->windowHandle()->transientParent();
+      ModalCloser about([&](QWidget* box) {
+        aboutType = box->windowType();
+        QTest::keyClick(box, Qt::Key_Escape);
+      });
+      QTest::mouseClick(window->Item(kControlAbout), Qt::LeftButton);
+      QTest::keyClick(modal, Qt::Key_Escape);
+    } else {
+      QTest::keyClick(modal, Qt::Key_Escape);
+    }
+  });
+  app.Run();
+  // Task bars list a plain window; a dialog belongs to another window.
+  EXPECT_EQ(mainType, Qt::Window);
+  EXPECT_EQ(mainParent, nullptr);
+  EXPECT_EQ(aboutType, Qt::Dialog);
 }
 
 TEST_F(StartupTest, WithoutTheGameTheMessageAppearsAndTheProgramEndsWithZero) {

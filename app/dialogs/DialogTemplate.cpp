@@ -1,4 +1,4 @@
-#include "app/gui/DialogTemplate.h"
+#include "app/dialogs/DialogTemplate.h"
 
 const ControlTemplate* DialogTemplate::Find(int controlId) const {
   for (const ControlTemplate& control : controls) {

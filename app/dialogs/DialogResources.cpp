@@ -1,10 +1,10 @@
-#include "app/gui/DialogResources.h"
+#include "app/dialogs/DialogResources.h"
 
 #include <span>
 #include <string>
 #include <vector>
 
-#include "app/gui/ResourceIds.h"
+#include "app/dialogs/ResourceIds.h"
 #include "msrc/Objects/SortVocabulary.h"
 
 namespace {
@@ -121,5 +121,14 @@ const DialogTemplate& DialogResources::Find(int dialogId) {
     case kDialogError: return kError;
     case kDialogSplash: return kSplash;
     default: return kEmpty;
+  }
+}
+
+const char* DialogResources::String(int stringId) {
+  switch (stringId) {
+    case kStringAboutItem:
+      return "&About The Velt Plimsett Object Organizer...";
+    default:
+      return "";
   }
 }

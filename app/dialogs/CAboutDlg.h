@@ -1,11 +1,9 @@
 #pragma once
 
-#include "app/gui/COkBox.h"
+#include "app/dialogs/COkBox.h"
 
 // The About box: picture, title and version, credits, OK.
 class CAboutDlg : public COkBox {
-  Q_OBJECT
-
  public:
-  explicit CAboutDlg(QWidget* parent = nullptr);
+  CAboutDlg();
 };

@@ -1,12 +1,13 @@
 #pragma once
 
 class CSortChangerDlg;
+class iAppFace;
 
 // The program: start sound and splash window, then the main dialog, run
 // modally; the program ends when it closes. Keeps no data and no settings.
 class CSortChangerApp {
  public:
-  CSortChangerApp() = default;
+  explicit CSortChangerApp(iAppFace& face) : fFace(face) {}
   CSortChangerApp(const CSortChangerApp&) = delete;
   CSortChangerApp& operator=(const CSortChangerApp&) = delete;
 
@@ -21,5 +22,6 @@ class CSortChangerApp {
   // Returns false: the program ends once the main dialog has closed.
   bool InitInstance();
 
+  iAppFace& fFace;
   CSortChangerDlg* fMainWindow = nullptr;
 };

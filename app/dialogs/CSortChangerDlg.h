@@ -1,21 +1,17 @@
 #pragma once
 
-#include <QIcon>
-
 #include "app/core/FileList.h"
 #include "app/core/Organizer.h"
-#include "app/gui/TemplateDialog.h"
+#include "app/dialogs/DialogBehaviour.h"
 #include "msrc/Util/FixedStringBuffer.h"
 
 // The organizer's main window: the file list, the object list, the sort
 // controls and the Save and About buttons. The state behind the controls (the
 // files, the objects, the current sort values) lives in an Organizer; the
 // dialog shows it and turns the user's choices into its operations.
-class CSortChangerDlg : public TemplateDialog {
-  Q_OBJECT
-
+class CSortChangerDlg : public DialogBehaviour {
  public:
-  explicit CSortChangerDlg(QWidget* parent = nullptr);
+  CSortChangerDlg();
 
   // The object folder read from the registry at initialisation.
   const StringBuffer& ObjectFolder() const { return fObjectFolder; }
@@ -26,16 +22,14 @@ class CSortChangerDlg : public TemplateDialog {
   // The objects and current sort values behind the controls.
   const Organizer& Core() const { return fOrganizer; }
 
-  void OnSysCommand(unsigned commandId) override;
+  bool OnInitDialog() override;
+  void OnCommand(int controlId, Notify code) override;
+  bool OnSysCommand(unsigned commandId) override;
 
   // The text of the message shown when the game is not installed.
   static const char* const kNotInstalledText;
   // The caption of the program's message boxes.
   static const char* const kMessageCaption;
-
- protected:
-  bool OnInitDialog() override;
-  void OnCommand(int controlId, Notify code) override;
 
  private:
   void FillFileList(const StringBuffer& folder);
@@ -53,9 +47,7 @@ class CSortChangerDlg : public TemplateDialog {
   void TakeSelection();
   // Click sound and Save enabled: what every sort change ends with.
   void SortChanged();
-  void ShowMessage(const QString& text);
 
-  QIcon fIcon;
   FixedStringBuffer<260> fObjectFolder;
   FixedStringBuffer<260> fScanFolder;
   Organizer fOrganizer;

@@ -1,17 +1,14 @@
 #pragma once
 
-#include "app/gui/TemplateDialog.h"
+#include "app/dialogs/DialogBehaviour.h"
 
 // A small box whose only button is a bitmap OK button (control 1). OK, by the
 // button or the Enter key, plays the click sound and ends the box; Escape and
 // the close box end it silently.
-class COkBox : public TemplateDialog {
-  Q_OBJECT
-
+class COkBox : public DialogBehaviour {
  public:
-  COkBox(int templateId, QWidget* parent);
+  explicit COkBox(int templateId);
 
  protected:
-  bool OnInitDialog() override;
   void OnOK() override;
 };

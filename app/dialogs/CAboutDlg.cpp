@@ -1,0 +1,5 @@
+#include "app/dialogs/CAboutDlg.h"
+
+#include "app/dialogs/ResourceIds.h"
+
+CAboutDlg::CAboutDlg() : COkBox(kDialogAbout) {}
