@@ -8,6 +8,10 @@ find_program(VELT_WINE wine REQUIRED)
 set(VELT_WINE_PREFIX "${CMAKE_BINARY_DIR}/wine-prefix" CACHE PATH "Wine prefix the Windows tests run in")
 set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env "WINEPREFIX=${VELT_WINE_PREFIX}" WINEDEBUG=-all
     "WINEDLLOVERRIDES=mscoree,mshtml=" ${VELT_WINE})
+# The same for a program that the build itself runs (add_custom_command):
+# VELT_WINE_TOOL PROGRAM ARGUMENT...
+set(VELT_WINE_TOOL /usr/bin/env "WINEPREFIX=${VELT_WINE_PREFIX}" WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml="
+    /bin/sh "${CMAKE_CURRENT_LIST_DIR}/windows/run-under-wine.sh")
 
 # CLI11 and nlohmann/json are header-only: their Debian headers serve the
 # cross compiler as they are, seen through a folder that holds nothing else

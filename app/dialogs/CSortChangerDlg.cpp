@@ -7,7 +7,6 @@
 #include "app/core/GameFolder.h"
 #include "app/dialogs/CAboutDlg.h"
 #include "app/dialogs/CErrorBox.h"
-#include "app/dialogs/DialogResources.h"
 #include "app/dialogs/ResourceIds.h"
 #include "app/dialogs/SoundService.h"
 #include "app/dialogs/iDialogFace.h"
@@ -53,7 +52,7 @@ bool CSortChangerDlg::OnInitDialog() {
   DialogBehaviour::OnInitDialog();
 
   if (Template().style & kFrameSysMenu) {
-    const std::string about = DialogResources::String(kStringAboutItem);
+    const std::string about = Face().ResourceString(kStringAboutItem);
     if (!about.empty()) {
       Face().AppendWindowMenuSeparator();
       Face().AppendWindowMenuItem(kCommandAbout, about);

@@ -124,6 +124,16 @@ const DialogTemplate& DialogResources::Find(int dialogId) {
   }
 }
 
+std::span<const int> DialogResources::DialogIds() {
+  static constexpr int kIds[] = {kDialogAbout, kDialogMain, kDialogError, kDialogSplash};
+  return kIds;
+}
+
+std::span<const int> DialogResources::StringIds() {
+  static constexpr int kIds[] = {kStringAboutItem};
+  return kIds;
+}
+
 const char* DialogResources::String(int stringId) {
   switch (stringId) {
     case kStringAboutItem:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <span>
+
 #include "app/dialogs/DialogTemplate.h"
 
 // The program's four dialog resources: 100 (About box), 102 (main dialog),
@@ -12,4 +14,9 @@ class DialogResources {
 
   // The string table entry with this id; empty when there is none.
   static const char* String(int stringId);
+
+  // Every dialog id and every string id, for a face that compiles them into
+  // the program's resources.
+  static std::span<const int> DialogIds();
+  static std::span<const int> StringIds();
 };

@@ -15,8 +15,8 @@ class DialogBehaviour;
 // notification: a selection made by the program is not a user's choice.
 //
 // The names stay clear of the ones that the Win32 headers define as macros
-// (MessageBox, SetWindowText, AppendMenu, LoadIcon), so that a face may
-// include them.
+// (MessageBox, SetWindowText, AppendMenu, LoadIcon, LoadString), so that a
+// face may include them.
 class iDialogFace {
  public:
   virtual ~iDialogFace() = default;
@@ -50,6 +50,9 @@ class iDialogFace {
   // made exactly the size of one control (a picture, for a window that is
   // nothing but its picture).
   virtual void SetTitle(const std::string& text) = 0;
+  // An entry of the program's string table (DialogResources::String holds
+  // them all); empty when there is none.
+  virtual std::string ResourceString(int stringId) const = 0;
   virtual void SetIcon(int iconId) = 0;
   virtual void FitToItem(int id) = 0;
 

@@ -17,6 +17,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include "app/dialogs/DialogResources.h"
 #include "app/dialogs/ResourceIds.h"
 #include "app/gui/AppResources.h"
 #include "app/gui/CBitmapButton.h"
@@ -369,6 +370,8 @@ void TemplateDialog::EnableItem(int id, bool enabled) {
 }
 
 void TemplateDialog::SetTitle(const std::string& text) { setWindowTitle(QString::fromStdString(text)); }
+
+std::string TemplateDialog::ResourceString(int stringId) const { return DialogResources::String(stringId); }
 
 void TemplateDialog::SetIcon(int iconId) { setWindowIcon(AppResources::Icon(iconId)); }
 

@@ -72,6 +72,7 @@ class TemplateDialog : public QDialog, public iDialogFace {
   void SetCheck(int id, bool checked) override;
   void EnableItem(int id, bool enabled) override;
   void SetTitle(const std::string& text) override;
+  std::string ResourceString(int stringId) const override;
   void SetIcon(int iconId) override;
   void FitToItem(int id) override;
   void AppendWindowMenuSeparator() override;

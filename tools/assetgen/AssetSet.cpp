@@ -6,6 +6,7 @@
 
 #include "tools/assetgen/BmpWriter.h"
 #include "tools/assetgen/ButtonArt.h"
+#include "tools/assetgen/IcoWriter.h"
 #include "tools/assetgen/PictureArt.h"
 #include "tools/assetgen/PngWriter.h"
 #include "tools/assetgen/SoundArt.h"
@@ -121,22 +122,43 @@ bool AssetSet::WriteAll(const std::filesystem::path& directory, std::string* err
   return Build(&assets, error) && WriteAssets(directory, assets, error);
 }
 
-std::vector<Asset> AssetSet::BuildIcons() {
-  // The grid is 32 units: 32, 64, 128 and 256 are drawn at their own size;
-  // 16 is drawn at 32 and 48 at 96, and averaged down by 2.
+namespace {
+
+// The icon drawn at `size`: at a whole multiple of its 32-unit grid and, where
+// that is not the size itself, averaged down. 32, 64, 128 and 256 are drawn at
+// their own size; 16 is drawn at 32 and 48 at 96, and averaged down by 2.
+Canvas IconPicture(int size) {
   constexpr int kGrid = 32;
+  const int scale = size % kGrid == 0 ? size / kGrid : (size * 2) / kGrid;
+  Canvas canvas = PictureArt::MakeIcon(scale);
+  if (canvas.Width() != size) canvas = canvas.Reduced(canvas.Width() / size);
+  return canvas;
+}
+
+}  // namespace
+
+std::vector<Asset> AssetSet::BuildIcons() {
   std::vector<Asset> icons;
   for (const int size : kIconSizes) {
-    const int scale = size % kGrid == 0 ? size / kGrid : (size * 2) / kGrid;
-    Canvas canvas = PictureArt::MakeIcon(scale);
-    if (canvas.Width() != size) canvas = canvas.Reduced(canvas.Width() / size);
-    icons.push_back({std::to_string(size) + "x" + std::to_string(size) + ".png", PngWriter::Encode(canvas)});
+    icons.push_back({std::to_string(size) + "x" + std::to_string(size) + ".png", PngWriter::Encode(IconPicture(size))});
   }
   return icons;
 }
 
 bool AssetSet::WriteIcons(const std::filesystem::path& directory, std::string* error) {
   return WriteAssets(directory, BuildIcons(), error);
+}
+
+std::vector<std::uint8_t> AssetSet::BuildWindowsIcon() {
+  std::vector<Canvas> pictures;
+  for (const int size : kWindowsIconSizes) pictures.push_back(IconPicture(size));
+  return IcoWriter::Encode(pictures);
+}
+
+bool AssetSet::WriteWindowsIcon(const std::filesystem::path& file, std::string* error) {
+  const std::filesystem::path folder = file.parent_path();
+  return WriteAssets(folder.empty() ? std::filesystem::path(".") : folder,
+                     {{file.filename().string(), BuildWindowsIcon()}}, error);
 }
 
 }  // namespace tools

@@ -36,6 +36,12 @@ class AssetSet {
   static constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
   static std::vector<Asset> BuildIcons();
   static bool WriteIcons(const std::filesystem::path& directory, std::string* error);
+
+  // The program's icon for Windows: one .ico file holding the same drawing
+  // in each of kWindowsIconSizes (window captions, the task bar, Explorer).
+  static constexpr int kWindowsIconSizes[] = {16, 32, 48};
+  static std::vector<std::uint8_t> BuildWindowsIcon();
+  static bool WriteWindowsIcon(const std::filesystem::path& file, std::string* error);
 };
 
 }  // namespace tools

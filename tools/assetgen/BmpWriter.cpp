@@ -3,20 +3,13 @@
 #include <map>
 #include <tuple>
 
+#include "tools/assetgen/LittleEndian.h"
+
 namespace tools {
 
 namespace {
 
 constexpr std::int32_t kPixelsPerMetre = 3780;
-
-void Put16(std::vector<std::uint8_t>& out, std::uint16_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
 
 void PutHeaders(std::vector<std::uint8_t>& out, const Canvas& canvas, int bitsPerPixel,
                 std::uint32_t paletteEntries) {
@@ -27,22 +20,22 @@ void PutHeaders(std::vector<std::uint8_t>& out, const Canvas& canvas, int bitsPe
   out.reserve(dataOffset + imageSize);
   out.push_back('B');
   out.push_back('M');
-  Put32(out, dataOffset + imageSize);
-  Put16(out, 0);
-  Put16(out, 0);
-  Put32(out, dataOffset);
+  PutLe32(out, dataOffset + imageSize);
+  PutLe16(out, 0);
+  PutLe16(out, 0);
+  PutLe32(out, dataOffset);
 
-  Put32(out, BmpWriter::kInfoHeaderSize);
-  Put32(out, static_cast<std::uint32_t>(canvas.Width()));
-  Put32(out, static_cast<std::uint32_t>(canvas.Height()));
-  Put16(out, 1);
-  Put16(out, static_cast<std::uint16_t>(bitsPerPixel));
-  Put32(out, 0);
-  Put32(out, imageSize);
-  Put32(out, static_cast<std::uint32_t>(kPixelsPerMetre));
-  Put32(out, static_cast<std::uint32_t>(kPixelsPerMetre));
-  Put32(out, paletteEntries);
-  Put32(out, 0);
+  PutLe32(out, BmpWriter::kInfoHeaderSize);
+  PutLe32(out, static_cast<std::uint32_t>(canvas.Width()));
+  PutLe32(out, static_cast<std::uint32_t>(canvas.Height()));
+  PutLe16(out, 1);
+  PutLe16(out, static_cast<std::uint16_t>(bitsPerPixel));
+  PutLe32(out, 0);
+  PutLe32(out, imageSize);
+  PutLe32(out, static_cast<std::uint32_t>(kPixelsPerMetre));
+  PutLe32(out, static_cast<std::uint32_t>(kPixelsPerMetre));
+  PutLe32(out, paletteEntries);
+  PutLe32(out, 0);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/dialogs/DialogResources.h"
+
 int FakeDesktop::RunModal(DialogBehaviour& dialog) {
   if (quitCode) return -1;
   FakeDialogFace window(dialog, *this);
@@ -24,6 +26,8 @@ FakeDialogFace::FakeDialogFace(DialogBehaviour& dialog, FakeDesktop& desktop) : 
 }
 
 FakeDialogFace::~FakeDialogFace() { fDialog.Attach(nullptr); }
+
+std::string FakeDialogFace::ResourceString(int stringId) const { return DialogResources::String(stringId); }
 
 FakeDialogFace::Control* FakeDialogFace::Find(int id, ControlKind kind) {
   const auto found = fControls.find(id);

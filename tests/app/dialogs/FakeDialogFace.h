@@ -95,6 +95,7 @@ class FakeDialogFace : public iDialogFace {
   void SetCheck(int id, bool checked) override;
   void EnableItem(int id, bool enabled) override;
   void SetTitle(const std::string& text) override { fTitle = text; }
+  std::string ResourceString(int stringId) const override;
   void SetIcon(int iconId) override { fIcon = iconId; }
   void FitToItem(int id) override { fFitItem = id; }
   void AppendWindowMenuSeparator() override { fWindowMenu.emplace_back(0, ""); }
