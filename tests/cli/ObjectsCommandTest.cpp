@@ -81,7 +81,7 @@ TEST_F(ObjectsCommandTest, TheFileMayBeNamedWithoutIffOrByItsWindowsPathInAnyCas
 
 TEST_F(ObjectsCommandTest, AFileWithADottedNameIsReachedWithoutIff) {
   ASSERT_TRUE(WriteObjectFile("C:\\Games\\The Velt\\GameData\\UserObjects\\lamp.old.iff",
-                              {{kObjdType, 200, "Old Lamp", MakeDefinition(SampleObjectFile::Fields(1, 128, 1, 0))}}));
+                              {{kObjdType, 200, "Old Lamp", MakeDefinition(SortFields(1, 128, 1, 0))}}));
   const CliRun run = RunCli({"objects", fGame.ObjectPath("lamp.old")});
   EXPECT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, "Old Lamp (id 200): room 1, function 128, subsort 1, downtown 0\n");

@@ -13,7 +13,7 @@ ResourceData Objd(int16_t id, const std::string& name, const DefinitionFields& f
 }
 
 DefinitionFields Grouped(int16_t slot) {
-  DefinitionFields fields = SampleObjectFile::Fields(8, 1, 4, 0);
+  DefinitionFields fields = SortFields(8, 1, 4, 0);
   fields.groupId = 7;
   fields.groupSlot = slot;
   return fields;
@@ -21,29 +21,20 @@ DefinitionFields Grouped(int16_t slot) {
 
 }  // namespace
 
-DefinitionFields SampleObjectFile::Fields(int16_t room, int16_t function, int16_t subsort, int16_t downtown) {
-  DefinitionFields fields;
-  fields.room = room;
-  fields.function = function;
-  fields.subsort = subsort;
-  fields.downtown = downtown;
-  return fields;
-}
-
 SampleObjectFile::SampleObjectFile(GamePrefix& game) : fGame(game) {
-  DefinitionFields old = Fields(128, 2, 8, 0);
+  DefinitionFields old = SortFields(128, 2, 8, 0);
   old.version = 136;
   old.size = 200;
   fResources = {
       {kStrings, 128, "Names", std::string("\xFF\xFF\x00\x01Armchair\0", 13)},
-      Objd(128, "Armchair", Fields(8, 1, 2, 0)),
-      Objd(129, "Radio", Fields(33, 8, 16, 304)),
+      Objd(128, "Armchair", SortFields(8, 1, 2, 0)),
+      Objd(129, "Radio", SortFields(33, 8, 16, 304)),
       {kSprite, 128, "Armchair sprite", std::string(300, 's')},
-      Objd(130, "Combo", Fields(8, 3, 1, 9)),
+      Objd(130, "Combo", SortFields(8, 3, 1, 9)),
       Objd(131, "Sofa Part", Grouped(0)),
       Objd(132, "Sofa", Grouped(-1)),
       Objd(133, "Sofa End", Grouped(1)),
-      Objd(134, "Crate", Fields(0, 0, 4, 1)),
+      Objd(134, "Crate", SortFields(0, 0, 4, 1)),
       Objd(135, "Old Desk", old),
   };
   fGame.MakeGameFolder("GameData/UserObjects/Living");

@@ -36,8 +36,6 @@ class SampleObjectFile {
   // The record as written for definition `id`.
   std::string Definition(int16_t id) const;
 
-  static DefinitionFields Fields(int16_t room, int16_t function, int16_t subsort, int16_t downtown);
-
  private:
   GamePrefix& fGame;
   std::vector<ResourceData> fResources;

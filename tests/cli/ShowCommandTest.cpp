@@ -60,22 +60,22 @@ TEST_F(ShowCommandTest, ValuesNoControlNamesKeepTheirRawValue) {
 }
 
 TEST_F(ShowCommandTest, ASubsortWithoutAnItemShowsOnlyItsValue) {
-  WriteOne(SampleObjectFile::Fields(8, 3, 4, 0));
+  WriteOne(SortFields(8, 3, 4, 0));
   EXPECT_EQ(ShowOne(), "One (id 5)\nfunction: None (3)\nsubsort: (4)\nroom: Family (8)\ndowntown: (0)\n");
   // A value of several subsort bits selects "None".
-  WriteOne(SampleObjectFile::Fields(8, 2, 3, 0));
+  WriteOne(SortFields(8, 2, 3, 0));
   EXPECT_EQ(ShowOne(), "One (id 5)\nfunction: Surfaces (2)\nsubsort: None (3)\nroom: Family (8)\ndowntown: (0)\n");
 }
 
 TEST_F(ShowCommandTest, BoxesComeInControlOrderAndLooseBitsAreNamed) {
-  WriteOne(SampleObjectFile::Fields(128, 128, 8, -1));
+  WriteOne(SortFields(128, 128, 8, -1));
   EXPECT_EQ(ShowOne(),
             "One (id 5)\n"
             "function: Lighting (128)\n"
             "subsort: Hanging Lights (8)\n"
             "room: Study (128)\n"
             "downtown: Dining, Outdoor, Shopping, Street, Other (-1; bits without a box: 65392)\n");
-  WriteOne(SampleObjectFile::Fields(-32768, 64, 16, 0x0106));
+  WriteOne(SortFields(-32768, 64, 16, 0x0106));
   EXPECT_EQ(ShowOne(),
             "One (id 5)\n"
             "function: Other (64)\n"
