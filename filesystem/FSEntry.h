@@ -24,6 +24,10 @@ class FSEntry {
   int32_t fSize = 0;
   bool fInArchive = false;
   bool fIsFolder = false;
+  // A disk file that shares its key with names differing only in case: its
+  // name as spelled on disk, when its lower-case path would reach another of
+  // them. Otherwise empty.
+  CTGString fHostName;
 
   // Whether the entry may be written: disk entries unless they carry the
   // read-only attribute, synthesised folders and created files always, archive

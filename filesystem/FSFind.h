@@ -16,6 +16,12 @@ class FSFind {
   const CTGString& Folder() const { return fFolder; }
   // The match's key: its lower-case name.
   const CTGString& Name() const { return fName; }
+  // The name that reaches the match on the host: its key, or for one of
+  // several files differing only in case its spelling on disk (see
+  // FileSystem::Mount). Join it to Folder() to open the match.
+  const CTGString& PathName() const {
+    return fEntry != nullptr && !fEntry->fHostName.IsEmpty() ? fEntry->fHostName : fName;
+  }
   bool IsFolder() const { return fIsFolder; }
   // Whether the match may be written: false for archive members and read-only
   // disk files. Asked of the matched entry, so the host is asked about a disk

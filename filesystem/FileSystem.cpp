@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <limits>
+#include <set>
 #include <string_view>
 #include <utility>
 
 #include "filesystem/FarDirectoryReader.h"
 #include "platform/HostEnv.h"
+#include "platform/SortedFolderListing.h"
 
 FileSystem gFileSystem;
 
@@ -63,17 +65,19 @@ CTGString FileSystem::NormalizePath(const CTGString& path) {
   return normal;
 }
 
-void FileSystem::SplitFolderName(const CTGString& path, CTGString* folder, CTGString* name) {
+bool FileSystem::SplitFolderName(const CTGString& path, CTGString* folder, CTGString* name) {
   // The copy is taken as a zero-terminated text of at most kMaxPathLength.
   const char* text = path.Text();
   int32_t length = 0;
   while (length < kMaxPathLength && text[length] != '\0') ++length;
+  const bool whole = length == path.Length();
   CTGString copy(text, length);
   copy.MakeLower();
   copy.Replace('/', '\\');
   const int32_t last = copy.ReverseFind('\\');
   if (folder != nullptr) *folder = last < 0 ? CTGString() : copy.Left(last + 1);
   if (name != nullptr) *name = last < 0 ? copy : copy.Mid(last + 1);
+  return whole;
 }
 
 bool FileSystem::IsArchiveName(const CTGString& name) {
@@ -104,44 +108,81 @@ bool FileSystem::Mount(const CTGString& folder, bool recursive, bool withArchive
   CTGString key = NormalizePath(folder);
   if (key.IsEmpty()) return true;
   if (key[key.Length() - 1] != '\\') key.Append('\\');
-  std::vector<platform::FolderId> inside;
-  MountFolder(key, recursive, withArchives, &inside);
+  std::set<platform::FolderId> walked;
+  MountFolder(key, recursive, withArchives, &walked);
   return true;
 }
 
 void FileSystem::MountFolder(const CTGString& folder, bool recursive, bool withArchives,
-                             std::vector<platform::FolderId>* inside) {
-  std::unique_ptr<platform::FolderListing> listing = platform::HostEnv::Current().ListFolder(View(folder));
-  if (listing == nullptr) return;
+                             std::set<platform::FolderId>* walked) {
+  // Nothing in a folder whose key is this long could be looked up exactly.
+  if (folder.Length() >= kMaxPathLength) return;
+  std::unique_ptr<platform::FolderListing> hostListing = platform::HostEnv::Current().ListFolder(View(folder));
+  if (hostListing == nullptr) return;
+  // In byte order of the names, whatever order the host keeps: which of two
+  // archives supplies a member name both hold then never depends on it.
+  auto listing = std::make_unique<platform::SortedFolderListing>(std::move(hostListing));
   const platform::FolderId identity = listing->Identity();
-  if (std::find(inside->begin(), inside->end(), identity) != inside->end()) return;
-  inside->push_back(identity);
+  // Every host folder is catalogued once per mount, however many links lead
+  // to it: a loop ends, and links that fan out cannot multiply the walk.
+  if (!walked->insert(identity).second) return;
   fFolderIds[folder] = identity;
   // Map references stay valid while other folders are added below.
   FSFolderTable& table = fCatalogue[folder];
+  // The disk names of this listing under each key, to settle case twins.
+  std::map<CTGString, CTGString> spellings;
   platform::FolderEntry listed;
   while (listing->Next(&listed)) {
-    CTGString name(listed.name.data(), static_cast<int32_t>(listed.name.size()));
+    const CTGString spelling(listed.name.data(), static_cast<int32_t>(listed.name.size()));
+    CTGString name = spelling;
     name.MakeLower();
+    // A path the catalogue cannot hold in full is left to the disk.
+    if (folder.Length() + name.Length() > kMaxPathLength || name.Find('\0') >= 0) continue;
     const bool isFolder = listed.isFolder;
     if (!isFolder && IsArchiveName(name)) {
       if (withArchives) MountArchive(folder + name);
       continue;
+    }
+    const auto twin = spellings.find(name);
+    if (twin != spellings.end()) {
+      FSEntry& holder = table[name];
+      if (!TakesTwinsPlace(name, spelling, listed, twin->second, holder)) {
+        if (!holder.fIsFolder && twin->second != name) holder.fHostName = twin->second;
+        continue;
+      }
     }
     // A disk entry replaces whatever an archive put under its name.
     FSEntry& entry = table[name];
     entry = FSEntry();
     entry.fName = name;
     entry.fIsFolder = isFolder;
-    entry.SetWritableFromListing(std::move(listed));
-    listed = platform::FolderEntry();
-    if (isFolder && recursive) {
-      CTGString sub = folder + name;
-      sub.Append('\\');
-      MountFolder(sub, recursive, withArchives, inside);
+    if (twin != spellings.end()) {
+      entry.SetWritable(!platform::HostEnv::Current().IsReadOnly(listed));
+      if (!isFolder && spelling != name) entry.fHostName = spelling;
+    } else {
+      entry.SetWritableFromListing(listed);
     }
+    spellings[name] = spelling;
+    listed = platform::FolderEntry();
   }
-  inside->pop_back();
+  listing.reset();
+  if (!recursive) return;
+  for (const auto& [name, spelling] : spellings) {
+    if (!table[name].fIsFolder) continue;
+    CTGString sub = folder + name;
+    sub.Append('\\');
+    MountFolder(sub, recursive, withArchives, walked);
+  }
+}
+
+bool FileSystem::TakesTwinsPlace(const CTGString& key, const CTGString& spelling, const platform::FolderEntry& listed,
+                                 const CTGString& holderSpelling, const FSEntry& holder) {
+  // The lower-case path of a folder reaches the one spelled in lower case,
+  // else the first in byte order (the holder: listings come sorted).
+  if (holder.fIsFolder || listed.isFolder) return spelling == key && holderSpelling != key;
+  const bool writable = !platform::HostEnv::Current().IsReadOnly(listed);
+  if (writable != holder.Writable()) return writable;
+  return spelling == key;
 }
 
 bool FileSystem::MountArchive(const CTGString& archivePath) {
@@ -175,8 +216,9 @@ bool FileSystem::MountArchive(const CTGString& archivePath) {
     if (!directory.Next(&member)) return false;
     CTGString memberFolder;
     CTGString memberName;
-    SplitFolderName(archiveFolder + member.name, &memberFolder, &memberName);
-    // A name ending in a separator names no file.
+    // A path the catalogue cannot hold in full is left out: cut, it would
+    // answer for another name. A name ending in a separator names no file.
+    if (!SplitFolderName(archiveFolder + member.name, &memberFolder, &memberName)) continue;
     if (memberName.IsEmpty()) continue;
     // The first entry catalogued under a path keeps it.
     FSFolderTable& table = fCatalogue[memberFolder];
@@ -221,7 +263,9 @@ bool FileSystem::IsFolder(const CTGString& path) const { return fCatalogue.count
 bool FileSystem::Lookup(const CTGString& path, FSEntry** entry) {
   CTGString folder;
   CTGString name;
-  SplitFolderName(path, &folder, &name);
+  // Every catalogued path fits kMaxPathLength, so a longer one (or one cut
+  // short by a zero byte) is not in the catalogue, whatever its cut form is.
+  if (!SplitFolderName(path, &folder, &name)) return false;
   const auto table = fCatalogue.find(folder);
   if (table == fCatalogue.end()) return false;
   const auto found = table->second.find(name);
@@ -240,8 +284,7 @@ bool FileSystem::FindFirst(const CTGString& patternPath, FSFind* find) {
   find->fEntry = nullptr;
   CTGString folder;
   CTGString pattern;
-  SplitFolderName(patternPath, &folder, &pattern);
-  if (folder.IsEmpty()) return false;
+  if (!SplitFolderName(patternPath, &folder, &pattern) || folder.IsEmpty()) return false;
   const auto table = fCatalogue.find(folder);
   if (table == fCatalogue.end()) return false;
   find->fFolder = folder;
@@ -303,8 +346,8 @@ bool FileSystem::Create(const CTGString& path) {
   if (platform::HostEnv::Current().OpenFile(View(path), options) == nullptr) return false;
   CTGString folder;
   CTGString name;
-  SplitFolderName(path, &folder, &name);
-  const auto table = fCatalogue.find(folder);
+  const bool whole = SplitFolderName(path, &folder, &name);
+  const auto table = whole ? fCatalogue.find(folder) : fCatalogue.end();
   if (table != fCatalogue.end()) {
     FSEntry& entry = table->second[name];
     entry.fName = name;

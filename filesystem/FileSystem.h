@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "filesystem/CTGString.h"
@@ -41,8 +42,21 @@ class FileSystem {
   // path mounts nothing): its files and subfolders, and with `withArchives` the
   // members of the archives in it (archive files themselves get no entry;
   // without `withArchives` they are left out). With `recursive` the subfolders
-  // are mounted too, but never a folder the walk is already inside (a link
-  // loop). A folder that cannot be listed is left out. Always true.
+  // are mounted too, each host folder once however many links lead to it. A
+  // folder that cannot be listed is left out, and so is a name whose path
+  // would be longer than kMaxPathLength. Always true.
+  //
+  // Names that differ only in letter case (possible on a case-sensitive
+  // host) share one key; the entry keeps one of them, the same whatever
+  // order the host lists them in:
+  //   - between files, a writable one over a read-only one, then the one
+  //     spelled in lower case, then the first in byte order. Its writable
+  //     flag is its own, and when the lower-case path would reach another of
+  //     them, FSFind::PathName spells it as on disk, so opening that path
+  //     opens exactly the file the entry describes;
+  //   - where a folder is one of them, the one the lower-case path reaches:
+  //     spelled in lower case, else the first in byte order. Folders are
+  //     always walked by their lower-case path.
   bool Mount(const CTGString& folder, bool recursive, bool withArchives);
   // Catalogues the members of one archive as read-only files of its folder.
   // False when the archive cannot be opened (with a debugger message), is
@@ -106,7 +120,11 @@ class FileSystem {
   // Lowers a copy of at most kMaxPathLength characters of the path (cut at a
   // zero byte), turns "/" into "\", and splits it after its last "\": the
   // folder ends with "\" (empty when there is none), the name is the rest.
-  static void SplitFolderName(const CTGString& path, CTGString* folder, CTGString* name);
+  // False when the copy is not the whole path. The catalogue holds no path
+  // longer than kMaxPathLength, and refuses such paths rather than answer
+  // for their cut form: lookups miss them (so opening, testing and deleting
+  // go to the disk with the whole path) and searches find nothing.
+  static bool SplitFolderName(const CTGString& path, CTGString* folder, CTGString* name);
   // Matches a name against a pattern of "*" (any run), "?" (any one character)
   // and plain characters. "*" matches every name, "*.*" only names holding a
   // dot; a run of two or more "*" at the end needs at least one character.
@@ -129,8 +147,12 @@ class FileSystem {
  private:
   friend class FSFile;
 
-  void MountFolder(const CTGString& folder, bool recursive, bool withArchives,
-                   std::vector<platform::FolderId>* inside);
+  void MountFolder(const CTGString& folder, bool recursive, bool withArchives, std::set<platform::FolderId>* walked);
+  // Whether disk name `spelling` (key `key`, listed as `listed`) takes the
+  // key from `holder`, the entry of an earlier name in byte order spelled
+  // `holderSpelling` that differs from it only in case.
+  static bool TakesTwinsPlace(const CTGString& key, const CTGString& spelling, const platform::FolderEntry& listed,
+                              const CTGString& holderSpelling, const FSEntry& holder);
   // Registers the folders enclosing member folder `folder` in the catalogued
   // folders above it.
   void RegisterMemberFolders(const CTGString& folder);

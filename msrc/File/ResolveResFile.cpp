@@ -8,6 +8,7 @@
 #include "filesystem/FileSystem.h"
 #include "msrc/Util/XAssert.h"
 #include "platform/HostEnv.h"
+#include "platform/SortedFolderListing.h"
 
 namespace {
 
@@ -177,10 +178,13 @@ bool ResolveResFile::ValidFile() { return fSite != nullptr && fSite->Listable();
 std::vector<ResType> ResolveResFile::ListTypes() {
   std::vector<ResType> types;
   for (const std::string& folder : fSite->Folders()) {
-    std::unique_ptr<platform::FolderListing> listing = platform::HostEnv::Current().ListFolder(folder);
-    if (listing == nullptr) continue;
+    std::unique_ptr<platform::FolderListing> hostListing = platform::HostEnv::Current().ListFolder(folder);
+    if (hostListing == nullptr) continue;
+    // Types come in byte order of the first file name that has them, the
+    // same on every host.
+    platform::SortedFolderListing listing(std::move(hostListing));
     platform::FolderEntry entry;
-    while (listing->Next(&entry)) {
+    while (listing.Next(&entry)) {
       if (entry.isFolder) continue;
       const ResType code = CodeOfFileName(entry.name);
       if (code != 0 && std::find(types.begin(), types.end(), code) == types.end()) types.push_back(code);

@@ -71,7 +71,7 @@ TEST(ArchiveMount, WithoutArchivesTheArchiveIsSkippedEntirely) {
   EXPECT_TRUE(Names(fs, "c:\\x\\").empty());
 }
 
-TEST(ArchiveMount, FirstArchiveListedSuppliesASharedName) {
+TEST(ArchiveMount, FirstArchiveInByteOrderSuppliesASharedNameWhateverTheHostOrder) {
   for (bool ascending : {true, false}) {
     ScratchDrive drive;
     FarWriter a;
@@ -87,7 +87,7 @@ TEST(ArchiveMount, FirstArchiveListedSuppliesASharedName) {
     }
     FileSystem fs;
     fs.Mount("c:\\x\\", false, true);
-    EXPECT_EQ(ReadAll(fs, "c:\\x\\chair.iff"), ascending ? "from a" : "from b");
+    EXPECT_EQ(ReadAll(fs, "c:\\x\\chair.iff"), "from a");
   }
 }
 
@@ -267,14 +267,12 @@ TEST_F(DamagedArchive, NamesLongerThan2047BytesAreRefused) {
   EXPECT_EQ(Members(), std::vector<std::string>{"a.iff"});
 }
 
-TEST_F(DamagedArchive, Name2047BytesLongIsReadAndCutLikeAnyPath) {
+// A path longer than the catalogue holds would answer, cut, for another name.
+TEST_F(DamagedArchive, Name2047BytesLongIsReadButNotCatalogued) {
   const std::string name2047(2047, 'n');
   EXPECT_TRUE(Mount(FarWriter::Header(16) + FarWriter::Int32(2) + FarWriter::Entry(1, 0, name2047) +
                     FarWriter::Entry(1, 0, "z.iff")));
-  const std::vector<std::string> members = Members();
-  ASSERT_EQ(members.size(), 2u);
-  EXPECT_EQ(members[0], std::string(259 - 5, 'n'));
-  EXPECT_EQ(members[1], "z.iff");
+  EXPECT_EQ(Members(), std::vector<std::string>{"z.iff"});
 }
 
 TEST_F(DamagedArchive, ZeroByteCutsTheName) {
