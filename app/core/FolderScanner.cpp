@@ -1,7 +1,6 @@
 #include "app/core/FolderScanner.h"
 
 #include <memory>
-#include <optional>
 
 #include "filesystem/FSFind.h"
 #include "filesystem/FileSystem.h"
@@ -13,20 +12,6 @@ bool EndsWithSeparator(const StringBuffer& path) {
   const int32_t length = path.Length();
   return length > 0 && path.Text()[length - 1] == '\\';
 }
-
-// Keeps a folder's identity on the walking list for one Scan call.
-class WalkingGuard {
- public:
-  WalkingGuard(std::vector<platform::FolderId>* walking, const platform::FolderId& id) : fWalking(walking) {
-    fWalking->push_back(id);
-  }
-  ~WalkingGuard() { fWalking->pop_back(); }
-  WalkingGuard(const WalkingGuard&) = delete;
-  WalkingGuard& operator=(const WalkingGuard&) = delete;
-
- private:
-  std::vector<platform::FolderId>* fWalking;
-};
 
 }  // namespace
 
@@ -55,19 +40,13 @@ int32_t FolderScanner::Scan(const StringBuffer& folder) {
     fileSystem = own.get();
   }
 
-  // The file-system layer names folders by path, so a link back to a folder
-  // the walk is inside looks like a new folder there; the host's identity of
-  // the listed folder tells them apart.
-  std::optional<WalkingGuard> walking;
+  // The file-system layer names folders by path, so a folder reached again
+  // through a link looks like a new one; the host's identity of the listed
+  // folder tells them apart.
   platform::FolderId id;
-  if (fileSystem->MountedIdentity(folderKey, &id)) {
-    for (const platform::FolderId& outer : fWalking) {
-      if (outer == id) {
-        if (own) own->CloseArchives();
-        return -1;
-      }
-    }
-    walking.emplace(&fWalking, id);
+  if (fileSystem->MountedIdentity(folderKey, &id) && !fWalked.insert(id).second) {
+    if (own) own->CloseArchives();
+    return -1;
   }
 
   int32_t result = -1;
@@ -76,9 +55,9 @@ int32_t FolderScanner::Scan(const StringBuffer& folder) {
     result = 0;
     do {
       FixedStringBuffer<kPathCapacity> full;
-      const int32_t wanted = find.Folder().Length() + find.Name().Length();
+      const int32_t wanted = find.Folder().Length() + find.PathName().Length();
       full.Append(find.Folder().Text());
-      full.Append(find.Name().Text());
+      full.Append(find.PathName().Text());
       // A cut path names something else: neither report nor enter it.
       if (full.Length() != wanted) continue;
       if (find.IsFolder()) {

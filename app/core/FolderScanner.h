@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <set>
 
 #include "msrc/Util/StringBuffer.h"
 
-class FSFind;
 #include "platform/FolderListing.h"
+
+class FSFind;
 
 // Walks a folder and all its subfolders through the file-system layer and
 // reports every file to FoundFile. Each folder level is catalogued by a
@@ -29,9 +30,15 @@ class FolderScanner {
   //
   // A path that does not fit kPathCapacity is cut with the string buffer's
   // report, and the cut path is then neither reported nor descended into: it
-  // would name something else. A folder that is already being walked further
-  // up (a link back to an ancestor) is not walked again, so link loops end;
-  // the same folder reached through unrelated links is walked each time.
+  // would name something else. Each host folder is walked once in the life of
+  // the scanner, however many links lead to it (the first path in the walk's
+  // order is the one reported), so link loops end and links that fan out
+  // cannot multiply the walk; a folder walked already gives -1.
+  //
+  // Files are reported by their catalogue paths, in lower case, except one of
+  // several files in a folder whose names differ only in case: its name part
+  // is spelled as on disk, so the path opens the very file whose writable
+  // flag was reported (see FileSystem::Mount for which of them is reported).
   int32_t Scan(const StringBuffer& folder);
 
   // Asked for every subfolder found; nonzero has the walk descend into it.
@@ -49,6 +56,6 @@ class FolderScanner {
 
  private:
   const FSFind* fCurrent = nullptr;
-  // The folders being walked, outermost first.
-  std::vector<platform::FolderId> fWalking;
+  // Every host folder walked so far.
+  std::set<platform::FolderId> fWalked;
 };
