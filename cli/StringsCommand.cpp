@@ -76,7 +76,10 @@ int StringsCommand::Run(std::ostream& out, std::ostream& err) {
         << (language["language"].get<int>() == 1 ? " (English)" : "") << ":\n";
     for (const auto& string : language["strings"]) {
       out << "  " << string["index"].get<int>() << ": " << string["text"].get<std::string>();
-      if (!string["comment"].is_null()) out << "  -- " << string["comment"].get<std::string>();
+      // The stored layouts write a missing comment as an empty one.
+      if (!string["comment"].is_null() && !string["comment"].get<std::string>().empty()) {
+        out << "  -- " << string["comment"].get<std::string>();
+      }
       out << '\n';
     }
   }

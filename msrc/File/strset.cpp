@@ -277,8 +277,10 @@ int32_t StringSet::ReadResource(bool allLanguages) {
 }
 
 void StringSet::AddRead(int32_t number, const std::string& text, const std::string* comment) {
-  // An empty stored comment is how Save writes "no comment".
-  const char* note = comment != nullptr && !comment->empty() ? comment->c_str() : nullptr;
+  // A stored comment is kept as stored, an empty one included: the layouts
+  // cannot tell an empty comment from a missing one, and Save copies an empty
+  // English comment onto the other languages like any other.
+  const char* note = comment != nullptr ? comment->c_str() : nullptr;
   InsertString(number, text.c_str(), fLanguage);
   if (note != nullptr) SetComment(number, note, fLanguage);
   if (fLanguage == kLanguageEnglish) return;
@@ -357,7 +359,7 @@ void StringSet::ReadLanguageList(const uint8_t* bytes, size_t size, bool allLang
     }
     if (nLanguage != fLanguage && !allLanguages) continue;
     InsertString(number, entry.text.c_str(), nLanguage);
-    SetComment(number, entry.comment.empty() ? nullptr : entry.comment.c_str(), nLanguage);
+    SetComment(number, entry.comment.c_str(), nLanguage);
     ++number;
   }
 
@@ -368,7 +370,7 @@ void StringSet::ReadLanguageList(const uint8_t* bytes, size_t size, bool allLang
   for (int32_t index = 0; index < count && ReadListEntry(&reader, &entry); ++index) {
     if (entry.code != kLanguageEnglish + 1) continue;
     SetString(number, entry.text.c_str(), fLanguage);
-    SetComment(number, entry.comment.empty() ? nullptr : entry.comment.c_str(), fLanguage);
+    SetComment(number, entry.comment.c_str(), fLanguage);
     ++number;
   }
 }

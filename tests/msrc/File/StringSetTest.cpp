@@ -113,7 +113,8 @@ TEST_F(StringSetTest, PlainAndCommentedLists) {
   EXPECT_THAT(Strings(set), ElementsAre("uno", "dos"));
   EXPECT_EQ(set.Load(&fFile, 3, false), 0);
   EXPECT_THAT(Strings(set), ElementsAre("s1", "s2"));
-  EXPECT_THAT(Comments(set), ElementsAre("c1", "-"));
+  // An empty stored comment is an empty comment.
+  EXPECT_THAT(Comments(set), ElementsAre("c1", ""));
 }
 
 TEST_F(StringSetTest, LanguageRuns) {
@@ -122,13 +123,13 @@ TEST_F(StringSetTest, LanguageRuns) {
   StringSet set;
   EXPECT_EQ(set.Load(&fFile, 1, false), 0);
   EXPECT_THAT(Strings(set, 0), ElementsAre("one", "two"));
-  EXPECT_THAT(Comments(set, 0), ElementsAre("first", "-"));
+  EXPECT_THAT(Comments(set, 0), ElementsAre("first", ""));
   EXPECT_THAT(Strings(set, 1), IsEmpty());
 
   EXPECT_EQ(set.Load(&fFile, 1, true), 0);
   EXPECT_THAT(Strings(set, 0), ElementsAre("one", "two"));
   EXPECT_THAT(Strings(set, 1), ElementsAre("un", "deux"));
-  EXPECT_THAT(Comments(set, 1), ElementsAre("-", "second"));
+  EXPECT_THAT(Comments(set, 1), ElementsAre("", "second"));
   EXPECT_EQ(set.EntryLanguage(1, 1), 1);
   // Every other language falls back to copies of English.
   EXPECT_THAT(Strings(set, 19), ElementsAre("one", "two"));
@@ -165,7 +166,7 @@ TEST_F(StringSetTest, AnotherCurrentLanguage) {
   StoreList(2, Bytes({0xFF, 0xFD, 3, 0}) + Entry(1, "one", "c") + Entry(2, "un") + Entry(1, "two"));
   EXPECT_EQ(set.Load(&fFile, 2, false), 0);
   EXPECT_THAT(Strings(set), ElementsAre("one", "two"));
-  EXPECT_THAT(Comments(set), ElementsAre("c", "-"));
+  EXPECT_THAT(Comments(set), ElementsAre("c", ""));
   EXPECT_EQ(set.Count(0), 0);
   EXPECT_EQ(set.Count(1), 0);
 
@@ -332,6 +333,19 @@ TEST_F(StringSetTest, SaveMergesAndDropsCopyOnlyLanguages) {
   ASSERT_EQ(again.Load(&fFile, 1, true), 0);
   EXPECT_THAT(Strings(again, 1), ElementsAre("uno", "TWO", "three"));
   EXPECT_THAT(Strings(again, 2), ElementsAre("one", "TWO", "three"));
+}
+
+// A stored empty English comment is a comment like any other: Save copies it
+// onto the other languages' strings of the same number.
+TEST_F(StringSetTest, SaveCopiesAnEmptyEnglishCommentToTheOtherLanguages) {
+  StoreList(1, Bytes({0xFF, 0xFD, 2, 0}) + Entry(1, "one", "") + Entry(2, "un", "note"));
+  StringSet set;
+  ASSERT_EQ(set.Load(&fFile, 1, false), 0);
+  EXPECT_STREQ(set.GetComment(1), "");
+  EXPECT_EQ(set.Save(), 0);
+  const FakeResFile::Entry* saved = fFile.Find(StringSet::kStringListType, 1);
+  ASSERT_NE(saved, nullptr);
+  EXPECT_EQ(saved->stored, Bytes({0xFD, 0xFF, 2, 0}) + Entry(1, "one", "") + Entry(2, "un", ""));
 }
 
 TEST_F(StringSetTest, SaveOfANewSetAndOfOnlyEnglish) {
