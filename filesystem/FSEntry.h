@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string_view>
 
 #include "filesystem/CTGString.h"
 #include "platform/FolderListing.h"
@@ -44,12 +45,16 @@ class FSEntry {
   // Leaves the attribute to be asked of the current host environment about
   // `listed` on the first question.
   void SetWritableFromListing(platform::FolderEntry listed);
+  // A disk entry's name as the host listed it (its case kept); empty for
+  // archive members and for folders made up from member paths.
+  std::string_view ListedName() const { return fListed.name; }
 
  private:
   enum class WritableState : uint8_t { kReadOnly, kWritable, kUnknown };
 
   mutable WritableState fWritable = WritableState::kReadOnly;
-  // What the host needs to answer the question; emptied once it is answered.
+  // The listed name, and what the host needs to answer the question (the
+  // host's part is emptied once it is answered).
   mutable platform::FolderEntry fListed;
 };
 

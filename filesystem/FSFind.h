@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "filesystem/CTGString.h"
 #include "filesystem/FSEntry.h"
 
@@ -23,6 +25,9 @@ class FSFind {
     return fEntry != nullptr && !fEntry->fHostName.IsEmpty() ? fEntry->fHostName : fName;
   }
   bool IsFolder() const { return fIsFolder; }
+  // The match's name as the host listed it; empty for archive members and
+  // folders made up from member paths.
+  std::string_view ListedName() const { return fEntry != nullptr ? fEntry->ListedName() : std::string_view(); }
   // Whether the match may be written: false for archive members and read-only
   // disk files. Asked of the matched entry, so the host is asked about a disk
   // file only the first time anyone wants to know (see FSEntry::Writable).

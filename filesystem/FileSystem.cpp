@@ -109,30 +109,59 @@ bool FileSystem::Mount(const CTGString& folder, bool recursive, bool withArchive
   if (key.IsEmpty()) return true;
   if (key[key.Length() - 1] != '\\') key.Append('\\');
   std::set<platform::FolderId> walked;
-  MountFolder(key, recursive, withArchives, &walked);
+  MountFolder(key, nullptr, {}, recursive, withArchives, &walked);
   return true;
 }
 
-void FileSystem::MountFolder(const CTGString& folder, bool recursive, bool withArchives,
-                             std::set<platform::FolderId>* walked) {
+void FileSystem::MountFolder(const CTGString& folder, const platform::FolderListing* parent, std::string_view spelling,
+                             bool recursive, bool withArchives, std::set<platform::FolderId>* walked) {
   // Nothing in a folder whose key is this long could be looked up exactly.
   if (folder.Length() >= kMaxPathLength) return;
-  std::unique_ptr<platform::FolderListing> hostListing = platform::HostEnv::Current().ListFolder(View(folder));
-  if (hostListing == nullptr) return;
-  // In byte order of the names, whatever order the host keeps: which of two
-  // archives supplies a member name both hold then never depends on it.
-  auto listing = std::make_unique<platform::SortedFolderListing>(std::move(hostListing));
-  const platform::FolderId identity = listing->Identity();
+  platform::HostEnv& host = platform::HostEnv::Current();
+  std::unique_ptr<platform::FolderListing> listing =
+      parent != nullptr && !spelling.empty() ? host.ListSubfolder(*parent, spelling, View(folder))
+                                             : host.ListFolder(View(folder));
+  if (listing == nullptr || !CatalogueListing(folder, *listing, withArchives, walked) || !recursive) return;
+  // Subfolders are reached through this folder's open listing, by the
+  // spelling it listed them under.
+  FSFolderTable& table = fCatalogue[folder];
+  std::vector<std::pair<CTGString, std::string>> subfolders;
+  for (const auto& [name, entry] : table) {
+    if (entry.fIsFolder && !entry.fInArchive && !entry.ListedName().empty()) {
+      subfolders.emplace_back(name, std::string(entry.ListedName()));
+    }
+  }
+  for (const auto& [name, onDisk] : subfolders) {
+    CTGString sub = folder + name;
+    sub.Append('\\');
+    MountFolder(sub, listing.get(), onDisk, recursive, withArchives, walked);
+  }
+}
+
+bool FileSystem::MountListing(const CTGString& folder, platform::FolderListing& listing, bool withArchives) {
+  CTGString key = NormalizePath(folder);
+  if (key.IsEmpty() || key.Length() >= kMaxPathLength) return false;
+  if (key[key.Length() - 1] != '\\') key.Append('\\');
+  std::set<platform::FolderId> walked;
+  return CatalogueListing(key, listing, withArchives, &walked);
+}
+
+bool FileSystem::CatalogueListing(const CTGString& folder, platform::FolderListing& hostListing, bool withArchives,
+                                  std::set<platform::FolderId>* walked) {
+  const platform::FolderId identity = hostListing.Identity();
   // Every host folder is catalogued once per mount, however many links lead
   // to it: a loop ends, and links that fan out cannot multiply the walk.
-  if (!walked->insert(identity).second) return;
+  if (!walked->insert(identity).second) return false;
+  // In byte order of the names, whatever order the host keeps: which of two
+  // archives supplies a member name both hold then never depends on it.
+  platform::SortedFolderListing listing(hostListing);
   fFolderIds[folder] = identity;
   // Map references stay valid while other folders are added below.
   FSFolderTable& table = fCatalogue[folder];
   // The disk names of this listing under each key, to settle case twins.
   std::map<CTGString, CTGString> spellings;
   platform::FolderEntry listed;
-  while (listing->Next(&listed)) {
+  while (listing.Next(&listed)) {
     const CTGString spelling(listed.name.data(), static_cast<int32_t>(listed.name.size()));
     CTGString name = spelling;
     name.MakeLower();
@@ -156,23 +185,14 @@ void FileSystem::MountFolder(const CTGString& folder, bool recursive, bool withA
     entry = FSEntry();
     entry.fName = name;
     entry.fIsFolder = isFolder;
-    if (twin != spellings.end()) {
-      entry.SetWritable(!platform::HostEnv::Current().IsReadOnly(listed));
-      if (!isFolder && spelling != name) entry.fHostName = spelling;
-    } else {
-      entry.SetWritableFromListing(listed);
-    }
+    const bool readOnly = twin != spellings.end() && platform::HostEnv::Current().IsReadOnly(listed);
+    if (twin != spellings.end() && !isFolder && spelling != name) entry.fHostName = spelling;
+    entry.SetWritableFromListing(std::move(listed));
+    if (twin != spellings.end()) entry.SetWritable(!readOnly);
     spellings[name] = spelling;
     listed = platform::FolderEntry();
   }
-  listing.reset();
-  if (!recursive) return;
-  for (const auto& [name, spelling] : spellings) {
-    if (!table[name].fIsFolder) continue;
-    CTGString sub = folder + name;
-    sub.Append('\\');
-    MountFolder(sub, recursive, withArchives, walked);
-  }
+  return true;
 }
 
 bool FileSystem::TakesTwinsPlace(const CTGString& key, const CTGString& spelling, const platform::FolderEntry& listed,

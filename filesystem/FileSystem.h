@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <string_view>
 #include <vector>
 
 #include "filesystem/CTGString.h"
@@ -58,6 +59,12 @@ class FileSystem {
   //     spelled in lower case, else the first in byte order. Folders are
   //     always walked by their lower-case path.
   bool Mount(const CTGString& folder, bool recursive, bool withArchives);
+  // Catalogues one folder level, as Mount without `recursive` does, from a
+  // listing of it that the caller opened (a walk that lists each subfolder
+  // through its parent's open listing). The listing is read to its end and
+  // stays the caller's. False when nothing is catalogued: an empty path, or
+  // a path too long for the catalogue.
+  bool MountListing(const CTGString& folder, platform::FolderListing& listing, bool withArchives);
   // Catalogues the members of one archive as read-only files of its folder.
   // False when the archive cannot be opened (with a debugger message), is
   // mounted already, or its directory cannot be read to the end (the members
@@ -147,7 +154,14 @@ class FileSystem {
  private:
   friend class FSFile;
 
-  void MountFolder(const CTGString& folder, bool recursive, bool withArchives, std::set<platform::FolderId>* walked);
+  // Lists `folder` (through `parent`, where it is listed as `spelling`, when
+  // given) and catalogues it, and with `recursive` its subfolders.
+  void MountFolder(const CTGString& folder, const platform::FolderListing* parent, std::string_view spelling,
+                   bool recursive, bool withArchives, std::set<platform::FolderId>* walked);
+  // Catalogues the entries of `listing` as folder key `folder`; false (and
+  // nothing catalogued) when `walked` holds its identity already.
+  bool CatalogueListing(const CTGString& folder, platform::FolderListing& listing, bool withArchives,
+                        std::set<platform::FolderId>* walked);
   // Whether disk name `spelling` (key `key`, listed as `listed`) takes the
   // key from `holder`, the entry of an earlier name in byte order spelled
   // `holderSpelling` that differs from it only in case.

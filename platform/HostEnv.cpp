@@ -17,6 +17,11 @@ HostEnv* sReplacement = nullptr;
 
 HostEnv::~HostEnv() = default;
 
+std::unique_ptr<FolderListing> HostEnv::ListSubfolder(const FolderListing&, std::string_view,
+                                                      std::string_view windowsFolder) {
+  return ListFolder(windowsFolder);
+}
+
 HostEnv& HostEnv::Default() {
   // Never destroyed: static objects that outlive this one (the process-wide
   // file system) may still reach the host while they are torn down.

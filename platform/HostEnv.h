@@ -71,6 +71,14 @@ class HostEnv {
   // permission).
   virtual std::unique_ptr<FolderListing> ListFolder(std::string_view windowsFolder) = 0;
 
+  // Lists subfolder `name` (spelled as `parent` listed it) of the folder that
+  // `parent` lists; `windowsFolder` is the subfolder's Windows-style path. A
+  // walk down a tree calls this for each subfolder, so a host may reach the
+  // subfolder through the parent's open listing instead of resolving the
+  // whole path again. The default lists `windowsFolder`.
+  virtual std::unique_ptr<FolderListing> ListSubfolder(const FolderListing& parent, std::string_view name,
+                                                       std::string_view windowsFolder);
+
   // Whether a listed entry carries the read-only attribute. An entry that has
   // gone since it was listed counts as not read-only.
   virtual bool IsReadOnly(const FolderEntry& entry) = 0;

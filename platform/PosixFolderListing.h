@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/FolderListing.h"
 
@@ -21,6 +23,10 @@ class PosixFolderListing : public FolderListing {
   PosixFolderListing& operator=(const PosixFolderListing&) = delete;
 
   bool Next(FolderEntry* entry) override;
+
+  // Lists the subfolder `name` of this folder, opened relative to this open
+  // folder (links followed); null, with errno set, when it cannot be listed.
+  std::unique_ptr<PosixFolderListing> OpenSubfolder(std::string_view name) const;
   FolderId Identity() const override { return fIdentity; }
 
  private:

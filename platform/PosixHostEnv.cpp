@@ -256,6 +256,15 @@ std::unique_ptr<FolderListing> PosixHostEnv::ListFolder(std::string_view windows
   return std::make_unique<PosixFolderListing>(dir, std::move(path), identity);
 }
 
+std::unique_ptr<FolderListing> PosixHostEnv::ListSubfolder(const FolderListing& parent, std::string_view name,
+                                                           std::string_view windowsFolder) {
+  const auto* own = dynamic_cast<const PosixFolderListing*>(&parent);
+  if (own == nullptr) return ListFolder(windowsFolder);
+  std::unique_ptr<FolderListing> listing = own->OpenSubfolder(name);
+  if (listing == nullptr) FailErrno();
+  return listing;
+}
+
 bool PosixHostEnv::IsReadOnly(const FolderEntry& entry) {
   struct stat info {};
   if (entry.hostPath.empty() || ::stat(entry.hostPath.c_str(), &info) != 0) return false;

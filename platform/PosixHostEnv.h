@@ -49,6 +49,10 @@ class PosixHostEnv : public HostEnv {
   bool ReplaceFile(std::string_view targetPath, std::string_view replacementPath) override;
 
   std::unique_ptr<FolderListing> ListFolder(std::string_view windowsFolder) override;
+  // Opens the subfolder relative to the parent's open folder when the parent
+  // is a listing of this environment: no path is mapped through the prefix.
+  std::unique_ptr<FolderListing> ListSubfolder(const FolderListing& parent, std::string_view name,
+                                               std::string_view windowsFolder) override;
 
   // No write permission bit: read-only. An entry that cannot be examined is not.
   bool IsReadOnly(const FolderEntry& entry) override;

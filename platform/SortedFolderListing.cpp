@@ -5,9 +5,9 @@
 
 namespace platform {
 
-SortedFolderListing::SortedFolderListing(std::unique_ptr<FolderListing> listing) : fIdentity(listing->Identity()) {
+SortedFolderListing::SortedFolderListing(FolderListing& listing) : fIdentity(listing.Identity()) {
   FolderEntry entry;
-  while (listing->Next(&entry)) fEntries.push_back(std::move(entry));
+  while (listing.Next(&entry)) fEntries.push_back(std::move(entry));
   // std::string compares its characters as unsigned bytes.
   std::sort(fEntries.begin(), fEntries.end(),
             [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });

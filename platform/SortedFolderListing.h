@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <vector>
 
 #include "platform/FolderListing.h"
@@ -16,11 +15,12 @@ namespace platform {
 // answer for the same folder on every machine and file system.
 //
 // Hosts list in their own order (and test environments may list in any), so
-// the callers whose answers depend on it wrap their listings in this. The
-// wrapped listing is read to its end when this is made.
+// the callers whose answers depend on it read their listings through this.
+// The listing is read to its end when this is made, and stays the caller's
+// (a walk may still open subfolders through it).
 class SortedFolderListing : public FolderListing {
  public:
-  explicit SortedFolderListing(std::unique_ptr<FolderListing> listing);
+  explicit SortedFolderListing(FolderListing& listing);
 
   bool Next(FolderEntry* entry) override;
   FolderId Identity() const override { return fIdentity; }

@@ -5,6 +5,7 @@
 #include "filesystem/FSFind.h"
 #include "filesystem/FileSystem.h"
 #include "msrc/Util/FixedStringBuffer.h"
+#include "platform/HostEnv.h"
 
 namespace {
 
@@ -21,7 +22,10 @@ int32_t FolderScanner::EnterFolder(const StringBuffer&) { return 1; }
 
 bool FolderScanner::Writable() const { return fCurrent != nullptr && fCurrent->Writable(); }
 
-int32_t FolderScanner::Scan(const StringBuffer& folder) {
+int32_t FolderScanner::Scan(const StringBuffer& folder) { return ScanFolder(folder, nullptr, {}); }
+
+int32_t FolderScanner::ScanFolder(const StringBuffer& folder, const platform::FolderListing* parent,
+                                  std::string_view spelling) {
   FixedStringBuffer<kPathCapacity> path;
   if (folder.Length() >= kPathCapacity) {
     // One report for the loss; the cut path would name another folder.
@@ -34,19 +38,22 @@ int32_t FolderScanner::Scan(const StringBuffer& folder) {
   const CTGString folderKey(path.Text());
   FileSystem* fileSystem = &gFileSystem;
   std::unique_ptr<FileSystem> own;
+  // Stays open while the subfolders are walked: they are listed through it,
+  // so the host need not resolve the whole path of every folder again.
+  std::unique_ptr<platform::FolderListing> listing;
   if (!gFileSystem.IsFolder(folderKey)) {
+    platform::HostEnv& host = platform::HostEnv::Current();
+    const CTGString normal = FileSystem::NormalizePath(folderKey);
+    const std::string_view hostFolder(normal.Text(), static_cast<size_t>(normal.Length()));
+    listing = parent != nullptr && !spelling.empty() ? host.ListSubfolder(*parent, spelling, hostFolder)
+                                                     : host.ListFolder(hostFolder);
+    // The file-system layer names folders by path, so a folder reached again
+    // through a link looks like a new one; the host's identity of the listed
+    // folder tells them apart.
+    if (listing == nullptr || !fWalked.insert(listing->Identity()).second) return -1;
     own = std::make_unique<FileSystem>();
-    own->Mount(folderKey, false, true);
+    own->MountListing(folderKey, *listing, true);
     fileSystem = own.get();
-  }
-
-  // The file-system layer names folders by path, so a folder reached again
-  // through a link looks like a new one; the host's identity of the listed
-  // folder tells them apart.
-  platform::FolderId id;
-  if (fileSystem->MountedIdentity(folderKey, &id) && !fWalked.insert(id).second) {
-    if (own) own->CloseArchives();
-    return -1;
   }
 
   int32_t result = -1;
@@ -63,7 +70,7 @@ int32_t FolderScanner::Scan(const StringBuffer& folder) {
       if (find.IsFolder()) {
         if (EnterFolder(full) != 0) {
           full.AppendChar('\\');
-          if (full.Length() == wanted + 1) Scan(full);
+          if (full.Length() == wanted + 1) ScanFolder(full, listing.get(), find.ListedName());
         }
       } else {
         fCurrent = &find;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <set>
+#include <string_view>
 
 #include "msrc/Util/StringBuffer.h"
 
@@ -55,6 +56,10 @@ class FolderScanner {
   bool Writable() const;
 
  private:
+  // Scan of `folder`, listed through `parent` (where it is listed as
+  // `spelling`) when given.
+  int32_t ScanFolder(const StringBuffer& folder, const platform::FolderListing* parent, std::string_view spelling);
+
   const FSFind* fCurrent = nullptr;
   // Every host folder walked so far.
   std::set<platform::FolderId> fWalked;

@@ -182,7 +182,7 @@ std::vector<ResType> ResolveResFile::ListTypes() {
     if (hostListing == nullptr) continue;
     // Types come in byte order of the first file name that has them, the
     // same on every host.
-    platform::SortedFolderListing listing(std::move(hostListing));
+    platform::SortedFolderListing listing(*hostListing);
     platform::FolderEntry entry;
     while (listing.Next(&entry)) {
       if (entry.isFolder) continue;

@@ -14,6 +14,9 @@
 #include "app/core/ExtScanner.h"
 #include "msrc/Util/FixedStringBuffer.h"
 #include "platform/HostEnv.h"
+#ifndef _WIN32
+#include "platform/PosixHostEnv.h"
+#endif
 #include "tests/app/core/FarArchiveBytes.h"
 #include "tests/app/core/GamePrefix.h"
 #include "tests/msrc/Util/AssertRecorder.h"
@@ -177,6 +180,16 @@ TEST_P(OddTreeTest, EveryHostFolderIsWalkedOnceAndEveryPathOpensTheReportedFile)
   RecordingScanner scanner;
   EXPECT_EQ(ScanObjects(&scanner), 0);
   EXPECT_EQ(scanner.fFiles, tree.reported) << tree.what;
+#ifndef _WIN32
+  // The host's own environment lists each subfolder through its parent's
+  // open listing, where a wrapper lists it by path: the same walk either way.
+  platform::PosixHostEnv bare(game.scratch().Path());
+  game.Install(&bare);
+  RecordingScanner direct;
+  EXPECT_EQ(ScanObjects(&direct), 0);
+  game.Install(nullptr);
+  EXPECT_EQ(direct.fFiles, tree.reported) << tree.what << ", listed through parents";
+#endif
   if (!tree.needsCaseTwins) return;
   for (const auto& [relative, writable] : scanner.fFiles) {
     const std::string path = std::string(GamePrefix::kListedObjectFolder) + relative;
@@ -199,6 +212,16 @@ void WriteTwin(GamePrefix& game, const std::string& name, bool readOnly) {
 INSTANTIATE_TEST_SUITE_P(
     Trees, OddTreeTest,
     ::testing::Values(
+        OddTree{"mixed-case folders three levels down", false, false,
+                [](GamePrefix& game) {
+                  game.WriteObject("Top/Middle/Bottom/Deep.IFF");
+                  game.WriteObject("Top/Middle/Locked.iff");
+                  game.MakeReadOnly("GameData/UserObjects/Top/Middle/Locked.iff");
+                  game.WriteObject("Top/pack.far", FarArchiveBytes({{"Member.iff", "m"}}));
+                },
+                Files{{"top\\member.iff", false},
+                      {"top\\middle\\bottom\\deep.iff", true},
+                      {"top\\middle\\locked.iff", false}}},
         OddTree{"a folder reached through two links", true, false,
                 [](GamePrefix& game) {
                   game.WriteObject("shared/s.iff");
