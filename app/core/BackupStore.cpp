@@ -272,7 +272,9 @@ BackupResult BackupStore::WriteVersion(std::string_view windowsPath, const std::
   const std::unique_ptr<platform::HostFile> source = host.OpenFile(windowsPath, ReadingShared());
   if (source == nullptr) return HostFailureOf(kBackupErrRead);
 
-  // Partial copies of earlier runs that stopped go first.
+  // Partial copies of earlier runs that stopped go first. No other run is
+  // making one now: every write holds the file against other writers from
+  // before its backup to its end.
   std::vector<Version> versions = ListVersions(folder, false);
   if (const auto listing = host.ListHostFolder(folder)) {
     platform::FolderEntry entry;
@@ -296,9 +298,8 @@ BackupResult BackupStore::WriteVersion(std::string_view windowsPath, const std::
   const std::string name = canonical.substr(canonical.find_last_of("\\/") + 1);
   const size_t dot = name.find_last_of('.');
   const std::string extension = dot == std::string::npos || dot == 0 ? std::string() : name.substr(dot);
-  Version made;
-  made.fHostPath = Joined(folder, VersionName(number, std::chrono::system_clock::now(), extension));
-  if (result.Ok() && !host.RenameHostFile(partial, made.fHostPath)) result = HostFailureOf(kBackupErrWrite);
+  const std::string made = Joined(folder, VersionName(number, std::chrono::system_clock::now(), extension));
+  if (result.Ok() && !host.RenameHostFile(partial, made)) result = HostFailureOf(kBackupErrWrite);
   if (!result.Ok()) {
     host.RemoveHostFile(partial);
     return result;
@@ -306,9 +307,8 @@ BackupResult BackupStore::WriteVersion(std::string_view windowsPath, const std::
 
   // The copy is made; an old version that cannot be removed stays, and goes
   // with the next backup.
-  for (size_t kept = versions.size() + 1; kept > kKeptVersions; --kept) {
-    host.RemoveHostFile(versions[versions.size() + 1 - kept].fHostPath);
-  }
+  const size_t kept = versions.size() + 1;
+  for (size_t oldest = 0; oldest + kKeptVersions < kept; ++oldest) host.RemoveHostFile(versions[oldest].fHostPath);
   return result;
 }
 
