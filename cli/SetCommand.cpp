@@ -36,7 +36,7 @@ SetCommand::SetCommand(CLI::App& app)
   fCommand->footer(
       "Numbers are decimal, from -32768 to 65535, and are stored as given. An object whose room sort and function "
       "sort are both 0 is not in the buy catalogue; the organizer disables its sort controls, and set refuses it "
-      "too.");
+      "too. The file's bytes are backed up before it is changed (see restore), unless --no-backup is given.");
 }
 
 int SetCommand::Run(std::ostream& out, std::ostream& err) {
@@ -71,6 +71,7 @@ int SetCommand::Run(std::ostream& out, std::ostream& err) {
   }
   if (!result.Succeeded()) {
     err << "velt-sort: " << fFile << ": " << result.fReason << '\n';
+    if (result.fStage == SaveResult::Stage::kBackup) err << "velt-sort: to save without a backup, give --no-backup\n";
     return 1;
   }
   // The sorts are in the file; what went wrong after them is said all the

@@ -14,6 +14,10 @@
 // function sort the object has after --function. A sort without an option
 // keeps its stored value, bit for bit.
 //
+// Before its write the file's bytes are backed up (ObjectFile::
+// BackUpBeforeWrite); a backup that cannot be made stops the save, with the
+// reason, unless the run has --no-backup.
+//
 // Refused, with nothing written: an object outside the buy catalogue (room
 // and function sort both 0), whose sort controls the organizer disables; no
 // option at all; any unknown name or bad number. On success it prints

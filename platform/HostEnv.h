@@ -83,6 +83,44 @@ class HostEnv {
   // gone since it was listed counts as not read-only.
   virtual bool IsReadOnly(const FolderEntry& entry) = 0;
 
+  // The one Windows-style path of the file a path reaches: absolute, its
+  // names spelled as on disk and links resolved, so that every path that
+  // reaches a file gives the same text. A file that is not there gets its
+  // folder's form followed by the name as written; empty when not even the
+  // folder can be reached.
+  virtual std::string CanonicalPath(std::string_view windowsPath) = 0;
+
+  // The program's own folder for the data of the user who runs it, as a host
+  // path (see below): on Linux $XDG_DATA_HOME/velt-organizer, or
+  // ~/.local/share/velt-organizer when that is unset or not absolute; on
+  // Windows %LOCALAPPDATA%\velt-organizer: outside the game's folders, which
+  // the organizer scans. It is not made here. Empty when the host names no
+  // such place (no home folder).
+  virtual std::string DataFolder() = 0;
+
+  // Host paths: paths in the host's own terms, joined with kHostSeparator,
+  // such as the data folder and the files below it. The calls below take
+  // them as they are, without the mapping of Windows-style paths (on Windows
+  // the two are the same kind, and paths longer than the classic limit
+  // work). Otherwise they behave as their counterparts above.
+  virtual std::unique_ptr<HostFile> OpenHostFile(std::string_view hostPath, const FileOpenOptions& options) = 0;
+  virtual bool RemoveHostFile(std::string_view hostPath) = 0;
+  virtual std::unique_ptr<FolderListing> ListHostFolder(std::string_view hostFolder) = 0;
+  // Makes a folder and every missing folder above it (private to the user
+  // where the host has such a notion). True when it is a folder afterwards.
+  virtual bool MakeHostFolders(std::string_view hostFolder) = 0;
+  // Gives a complete file a new name in the same folder in one step, never
+  // writing over a file that has that name already, and pushes the folder to
+  // the storage device. The file's bytes must have been flushed before, so
+  // that the new name never stands for less than all of them.
+  virtual bool RenameHostFile(std::string_view fromPath, std::string_view toPath) = 0;
+
+#ifdef _WIN32
+  static constexpr char kHostSeparator = '\\';
+#else
+  static constexpr char kHostSeparator = '/';
+#endif
+
   // The host's own environment, built on first use.
   static HostEnv& Default();
 

@@ -27,6 +27,19 @@ class HostEnvWrapper : public HostEnv {
     return fTarget->ListFolder(windowsFolder);
   }
   bool IsReadOnly(const FolderEntry& entry) override { return fTarget->IsReadOnly(entry); }
+  std::string CanonicalPath(std::string_view windowsPath) override { return fTarget->CanonicalPath(windowsPath); }
+  std::string DataFolder() override { return fTarget->DataFolder(); }
+  std::unique_ptr<HostFile> OpenHostFile(std::string_view hostPath, const FileOpenOptions& options) override {
+    return fTarget->OpenHostFile(hostPath, options);
+  }
+  bool RemoveHostFile(std::string_view hostPath) override { return fTarget->RemoveHostFile(hostPath); }
+  std::unique_ptr<FolderListing> ListHostFolder(std::string_view hostFolder) override {
+    return fTarget->ListHostFolder(hostFolder);
+  }
+  bool MakeHostFolders(std::string_view hostFolder) override { return fTarget->MakeHostFolders(hostFolder); }
+  bool RenameHostFile(std::string_view fromPath, std::string_view toPath) override {
+    return fTarget->RenameHostFile(fromPath, toPath);
+  }
 
  private:
   HostEnv* fTarget;

@@ -139,7 +139,8 @@ bool TruncateRetrying(int fd) {
 
 }  // namespace
 
-PosixHostEnv::PosixHostEnv(std::string prefix) : fMapper(prefix), fRegistry(HiveFile(prefix)) {}
+PosixHostEnv::PosixHostEnv(std::string prefix, std::string dataFolder)
+    : fMapper(prefix), fRegistry(HiveFile(prefix)), fDataFolder(std::move(dataFolder)) {}
 
 void PosixHostEnv::DebugOutput(std::string_view text) {
   std::string line(text);
@@ -149,6 +150,15 @@ void PosixHostEnv::DebugOutput(std::string_view text) {
 }
 
 std::unique_ptr<HostFile> PosixHostEnv::OpenFile(std::string_view windowsPath, const FileOpenOptions& options) {
+  const std::string path = HostPath(windowsPath);
+  if (path.empty()) {
+    Fail(HostFailure::kNotFound);
+    return nullptr;
+  }
+  return OpenHostFile(path, options);
+}
+
+std::unique_ptr<HostFile> PosixHostEnv::OpenHostFile(std::string_view hostPath, const FileOpenOptions& options) {
   bool reads = (options.access & kAccessRead) != 0;
   bool writes = (options.access & kAccessWrite) != 0;
   bool create = options.disposition == FileDisposition::kCreateAlways;
@@ -156,8 +166,8 @@ std::unique_ptr<HostFile> PosixHostEnv::OpenFile(std::string_view windowsPath, c
     Fail(HostFailure::kOther);
     return nullptr;
   }
-  std::string path = HostPath(windowsPath);
-  if (path.empty()) {
+  const std::string path(hostPath);
+  if (path.empty() || path.find('\0') != std::string::npos) {
     Fail(HostFailure::kNotFound);
     return nullptr;
   }
@@ -200,8 +210,14 @@ std::unique_ptr<HostFile> PosixHostEnv::OpenFile(std::string_view windowsPath, c
 }
 
 bool PosixHostEnv::RemoveFile(std::string_view windowsPath) {
-  std::string path = HostPath(windowsPath);
+  const std::string path = HostPath(windowsPath);
   if (path.empty()) return Fail(HostFailure::kNotFound);
+  return RemoveHostFile(path);
+}
+
+bool PosixHostEnv::RemoveHostFile(std::string_view hostPath) {
+  const std::string path(hostPath);
+  if (path.empty() || path.find('\0') != std::string::npos) return Fail(HostFailure::kNotFound);
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0) {
     if (S_ISDIR(info.st_mode)) return Fail(HostFailure::kAccessDenied);
@@ -242,6 +258,15 @@ bool PosixHostEnv::ReplaceFile(std::string_view targetPath, std::string_view rep
 std::unique_ptr<FolderListing> PosixHostEnv::ListFolder(std::string_view windowsFolder) {
   std::string path = HostPath(windowsFolder);
   if (path.empty()) return nullptr;
+  return ListHostFolder(path);
+}
+
+std::unique_ptr<FolderListing> PosixHostEnv::ListHostFolder(std::string_view hostFolder) {
+  std::string path(hostFolder);
+  if (path.empty() || path.find('\0') != std::string::npos) {
+    Fail(HostFailure::kNotFound);
+    return nullptr;
+  }
   DIR* dir = ::opendir(path.c_str());
   if (dir == nullptr) {
     FailErrno();
@@ -271,6 +296,59 @@ bool PosixHostEnv::IsReadOnly(const FolderEntry& entry) {
   return HasNoWriteBit(info);
 }
 
+std::string PosixHostEnv::CanonicalPath(std::string_view windowsPath) {
+  const std::string path = HostPath(windowsPath);
+  if (path.empty()) return {};
+  if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+    std::string canonical = fMapper.ToWindows(resolved);
+    std::free(resolved);
+    return canonical;
+  }
+  // Not there: its folder's form, then the name as written.
+  const size_t slash = path.find_last_of('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  char* resolved = name.empty() ? nullptr : ::realpath(FolderOf(path).c_str(), nullptr);
+  if (resolved == nullptr) return {};
+  std::string folder = fMapper.ToWindows(resolved);
+  std::free(resolved);
+  if (folder.empty()) return {};
+  if (folder.back() != '\\') folder.push_back('\\');
+  return folder + name;
+}
+
+bool PosixHostEnv::MakeHostFolders(std::string_view hostFolder) {
+  std::string path(hostFolder);
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (path.empty() || path.find('\0') != std::string::npos) return Fail(HostFailure::kNotFound);
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) return S_ISDIR(info.st_mode) || Fail(HostFailure::kOther);
+  // Each folder on the way, from the top; the last one is the whole path.
+  for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+    const std::string folder = path.substr(0, end);
+    if (::mkdir(folder.c_str(), 0700) != 0) {
+      if (errno != EEXIST) return FailErrno();
+      if (::stat(folder.c_str(), &info) != 0) return FailErrno();
+      if (!S_ISDIR(info.st_mode)) return Fail(HostFailure::kOther);
+    }
+    if (end == std::string::npos) return true;
+  }
+}
+
+bool PosixHostEnv::RenameHostFile(std::string_view fromPath, std::string_view toPath) {
+  const std::string from(fromPath);
+  const std::string to(toPath);
+  if (from.empty() || to.empty() || from.find('\0') != std::string::npos || to.find('\0') != std::string::npos)
+    return Fail(HostFailure::kNotFound);
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+    if (errno != EINVAL && errno != ENOSYS) return FailErrno();
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) == 0) return Fail(HostFailure::kOther);
+    if (::rename(from.c_str(), to.c_str()) != 0) return FailErrno();
+  }
+  FlushFolder(FolderOf(to));
+  return true;
+}
+
 std::string PosixHostEnv::DefaultPrefix() {
   const char* prefix = std::getenv("WINEPREFIX");
   if (prefix != nullptr && *prefix != '\0') return prefix;
@@ -278,6 +356,21 @@ std::string PosixHostEnv::DefaultPrefix() {
   if (home.empty()) return {};
   if (home.back() != '/') home.push_back('/');
   return home + ".wine";
+}
+
+std::string PosixHostEnv::DefaultDataFolder() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  std::string folder;
+  if (data != nullptr && data[0] == '/') {
+    folder = data;
+  } else {
+    folder = HomeFolder();
+    if (folder.empty()) return {};
+    if (folder.back() != '/') folder.push_back('/');
+    folder += ".local/share";
+  }
+  if (folder.back() != '/') folder.push_back('/');
+  return folder + "velt-organizer";
 }
 
 }  // namespace platform

@@ -13,7 +13,8 @@ namespace platform {
 // (<prefix>/system.reg) and the drives (<prefix>/dosdevices).
 class PosixHostEnv : public HostEnv {
  public:
-  explicit PosixHostEnv(std::string prefix);
+  // `dataFolder` is the host folder DataFolder() answers.
+  explicit PosixHostEnv(std::string prefix, std::string dataFolder = DefaultDataFolder());
 
   Registry& MachineRegistry() override { return fRegistry; }
   std::string HostPath(std::string_view windowsPath) override { return fMapper.Map(windowsPath); }
@@ -36,9 +37,11 @@ class PosixHostEnv : public HostEnv {
   // it takes the lock before it truncates, so a refused create leaves the file
   // as it was.
   std::unique_ptr<HostFile> OpenFile(std::string_view windowsPath, const FileOpenOptions& options) override;
+  std::unique_ptr<HostFile> OpenHostFile(std::string_view hostPath, const FileOpenOptions& options) override;
 
   // Refuses folders and read-only files, as the program's own host does.
   bool RemoveFile(std::string_view windowsPath) override;
+  bool RemoveHostFile(std::string_view hostPath) override;
 
   // rename(2) over the target (the file a link names, when it is one), after
   // giving the replacement the target's permission bits and, where allowed,
@@ -53,9 +56,21 @@ class PosixHostEnv : public HostEnv {
   // is a listing of this environment: no path is mapped through the prefix.
   std::unique_ptr<FolderListing> ListSubfolder(const FolderListing& parent, std::string_view name,
                                                std::string_view windowsFolder) override;
+  std::unique_ptr<FolderListing> ListHostFolder(std::string_view hostFolder) override;
 
   // No write permission bit: read-only. An entry that cannot be examined is not.
   bool IsReadOnly(const FolderEntry& entry) override;
+
+  // realpath(3) of the mapped path, back through the drive that holds it.
+  std::string CanonicalPath(std::string_view windowsPath) override;
+
+  std::string DataFolder() override { return fDataFolder; }
+  // Folders it makes get permissions 0700, as the data folders of XDG's
+  // base directories should.
+  bool MakeHostFolders(std::string_view hostFolder) override;
+  // renameat2(2) with RENAME_NOREPLACE; where the file system does not offer
+  // that, a plain rename(2) after finding no file at the new name.
+  bool RenameHostFile(std::string_view fromPath, std::string_view toPath) override;
 
   const WinePathMapper& mapper() const { return fMapper; }
 
@@ -67,9 +82,16 @@ class PosixHostEnv : public HostEnv {
   // over an empty prefix opens no key and maps no drive.
   static std::string DefaultPrefix();
 
+  // The data folder as the XDG base directories place it:
+  // $XDG_DATA_HOME/velt-organizer when XDG_DATA_HOME is an absolute path,
+  // otherwise .local/share/velt-organizer in the home folder (found as for
+  // DefaultPrefix). Empty when there is no home folder either.
+  static std::string DefaultDataFolder();
+
  private:
   WinePathMapper fMapper;
   WineRegistry fRegistry;
+  std::string fDataFolder;
 };
 
 }  // namespace platform

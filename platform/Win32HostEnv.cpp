@@ -1,13 +1,16 @@
 #include "platform/Win32HostEnv.h"
 
 #include <aclapi.h>
+#include <shlobj.h>
 #include <windows.h>
 // <windows.h> spells the system's ReplaceFileW this way; here it is the
 // environment's own operation.
 #undef ReplaceFile
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <cwchar>
 #include <utility>
 #include <vector>
 
@@ -165,6 +168,67 @@ void FlushFolder(const std::wstring& folder) {
   Win32Handle handle(::CreateFileW(folder.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (handle.Valid()) ::FlushFileBuffers(handle.get());
+}
+
+// The prefix of paths the wide calls take as they are, beyond MAX_PATH.
+constexpr const wchar_t* kVerbatimPrefix = L"\\\\?\\";
+constexpr const wchar_t* kVerbatimUncPrefix = L"\\\\?\\UNC\\";
+
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
+
+// The "\\?\" form of an absolute path ("\\?\C:\..." or
+// "\\?\UNC\server\share\..."), made from its full path; a relative path
+// that cannot be made absolute stays as it is.
+std::wstring VerbatimForm(const std::wstring& path) {
+  if (StartsWith(path, kVerbatimPrefix)) return path;
+  std::wstring full = FullPath(path);
+  for (wchar_t& c : full) {
+    if (c == L'/') c = L'\\';
+  }
+  if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') return kVerbatimPrefix + full;
+  if (full.size() >= 2 && full[0] == L'\\' && full[1] == L'\\') return kVerbatimUncPrefix + full.substr(2);
+  return full;
+}
+
+// The everyday form of a "\\?\" path.
+std::wstring PlainForm(const std::wstring& path) {
+  if (StartsWith(path, kVerbatimUncPrefix)) return L"\\\\" + path.substr(std::wcslen(kVerbatimUncPrefix));
+  if (StartsWith(path, kVerbatimPrefix)) return path.substr(std::wcslen(kVerbatimPrefix));
+  return path;
+}
+
+// A host path in UTF-8 as its "\\?\" form in UTF-8; empty when it is not
+// valid UTF-8.
+std::string VerbatimUtf8(std::string_view hostPath) {
+  std::wstring path;
+  if (!Win32Text::ToWide(hostPath, &path) || path.empty()) return {};
+  return Win32Text::ToUtf8(VerbatimForm(path));
+}
+
+// The length of the root of a "\\?\" path: "\\?\C:\", or
+// "\\?\UNC\server\share\"; 0 for any other path.
+size_t RootLength(const std::wstring& path) {
+  if (StartsWith(path, kVerbatimUncPrefix)) {
+    const size_t server = path.find(L'\\', std::wcslen(kVerbatimUncPrefix));
+    const size_t share = server == std::wstring::npos ? server : path.find(L'\\', server + 1);
+    return share == std::wstring::npos ? path.size() : share + 1;
+  }
+  if (StartsWith(path, kVerbatimPrefix)) return std::min(path.size(), std::wcslen(kVerbatimPrefix) + 3);
+  return 0;
+}
+
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The final path of what `path` names, opened without data access.
+bool FinalPathOf(const std::wstring& path, std::wstring* final) {
+  Win32Handle look(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!look.Valid()) return false;
+  *final = FinalPath(look.get(), path);
+  return true;
 }
 
 }  // namespace
@@ -352,6 +416,98 @@ bool Win32HostEnv::IsReadOnly(const FolderEntry& entry) {
   if (entry.hostPath.empty() || !Win32Text::ToWide(entry.hostPath, &path)) return false;
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+std::string Win32HostEnv::CanonicalPath(std::string_view windowsPath) {
+  std::wstring path;
+  if (!Win32Text::ToWide(windowsPath, &path) || path.empty()) return {};
+  std::wstring canonical;
+  if (!FinalPathOf(path, &canonical)) {
+    // Not there: its folder's form, then the name as written.
+    const size_t separator = path.find_last_of(L"\\/");
+    const std::wstring name = separator == std::wstring::npos ? path : path.substr(separator + 1);
+    if (name.empty() || !FinalPathOf(FolderOf(path), &canonical)) return {};
+    if (canonical.back() != L'\\') canonical.push_back(L'\\');
+    canonical += name;
+  }
+  return Win32Text::ToUtf8(PlainForm(canonical));
+}
+
+std::string Win32HostEnv::DataFolder() {
+  std::wstring folder(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetEnvironmentVariableW(L"LOCALAPPDATA", folder.data(), static_cast<DWORD>(folder.size()));
+    if (length < folder.size()) {
+      folder.resize(length);
+      break;
+    }
+    folder.resize(length);
+  }
+  if (folder.empty()) {
+    wchar_t shell[MAX_PATH] = {};
+    if (::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, shell) != S_OK) return {};
+    folder = shell;
+  }
+  if (folder.empty()) return {};
+  if (folder.back() != L'\\' && folder.back() != L'/') folder.push_back(L'\\');
+  return Win32Text::ToUtf8(folder + L"velt-organizer");
+}
+
+std::unique_ptr<HostFile> Win32HostEnv::OpenHostFile(std::string_view hostPath, const FileOpenOptions& options) {
+  const std::string path = VerbatimUtf8(hostPath);
+  if (path.empty()) {
+    Fail(HostFailure::kNotFound);
+    return nullptr;
+  }
+  return OpenFile(path, options);
+}
+
+bool Win32HostEnv::RemoveHostFile(std::string_view hostPath) {
+  const std::string path = VerbatimUtf8(hostPath);
+  return path.empty() ? Fail(HostFailure::kNotFound) : RemoveFile(path);
+}
+
+std::unique_ptr<FolderListing> Win32HostEnv::ListHostFolder(std::string_view hostFolder) {
+  const std::string path = VerbatimUtf8(hostFolder);
+  if (path.empty()) {
+    Fail(HostFailure::kNotFound);
+    return nullptr;
+  }
+  return ListFolder(path);
+}
+
+bool Win32HostEnv::MakeHostFolders(std::string_view hostFolder) {
+  std::wstring path;
+  if (!Win32Text::ToWide(hostFolder, &path) || path.empty()) return Fail(HostFailure::kNotFound);
+  path = VerbatimForm(path);
+  while (path.size() > RootLength(path) && path.back() == L'\\') path.pop_back();
+  if (IsFolder(path)) return true;
+  // Each folder on the way below the root; the last one is the whole path.
+  for (size_t end = path.find(L'\\', RootLength(path));; end = path.find(L'\\', end + 1)) {
+    const std::wstring folder = path.substr(0, end);
+    if (!::CreateDirectoryW(folder.c_str(), nullptr)) {
+      const DWORD error = ::GetLastError();
+      if (error != ERROR_ALREADY_EXISTS) {
+        NoteWin32Error(error);
+        return false;
+      }
+      if (!IsFolder(folder)) return Fail(HostFailure::kOther);
+    }
+    if (end == std::wstring::npos) return true;
+  }
+}
+
+bool Win32HostEnv::RenameHostFile(std::string_view fromPath, std::string_view toPath) {
+  std::wstring from;
+  std::wstring to;
+  if (!Win32Text::ToWide(fromPath, &from) || from.empty() || !Win32Text::ToWide(toPath, &to) || to.empty()) {
+    return Fail(HostFailure::kNotFound);
+  }
+  from = VerbatimForm(from);
+  to = VerbatimForm(to);
+  if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return NoteLastWin32Error();
+  FlushFolder(FolderOf(to));
+  return true;
 }
 
 }  // namespace platform

@@ -54,6 +54,25 @@ class Win32HostEnv : public HostEnv {
   // The FILE_ATTRIBUTE_READONLY attribute.
   bool IsReadOnly(const FolderEntry& entry) override;
 
+  // GetFinalPathNameByHandleW, without its "\\?\" prefix.
+  std::string CanonicalPath(std::string_view windowsPath) override;
+
+  // %LOCALAPPDATA%, or the shell's local application-data folder when the
+  // variable is not set, followed by "\velt-organizer".
+  std::string DataFolder() override;
+
+  // Absolute host paths go to the calls in their "\\?\" form, which takes
+  // paths longer than MAX_PATH.
+  std::unique_ptr<HostFile> OpenHostFile(std::string_view hostPath, const FileOpenOptions& options) override;
+  bool RemoveHostFile(std::string_view hostPath) override;
+  std::unique_ptr<FolderListing> ListHostFolder(std::string_view hostFolder) override;
+  // CreateDirectoryW for each missing folder; they inherit their parent's
+  // access-control list, which in the user's profile is private already.
+  bool MakeHostFolders(std::string_view hostFolder) override;
+  // MoveFileExW with MOVEFILE_WRITE_THROUGH and without
+  // MOVEFILE_REPLACE_EXISTING, then a flush of the folder.
+  bool RenameHostFile(std::string_view fromPath, std::string_view toPath) override;
+
  private:
   Win32Registry fRegistry;
   std::shared_ptr<Win32OpenFiles> fOpenFiles;

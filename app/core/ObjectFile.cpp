@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/core/BackupStore.h"
 #include "filesystem/CTGString.h"
 #include "filesystem/FileSystem.h"
 #include "msrc/File/ObjResFile.h"
@@ -165,6 +166,7 @@ SaveResult ObjectFile::SaveSorts(const StringBuffer& entry, int16_t id, const So
     NormalizeDefinition(handle);
     if (!WriteDefinitionSorts(handle, StoredSorts(values))) return SaveResult::NotFound();
 
+    if (SaveResult backup = BackUpBeforeWrite(group, handle); !backup.Succeeded()) return backup;
     iResFile* holder = Holder(group, handle);
     group.WriteResource(handle);
     writeError = group.Error();
@@ -199,4 +201,15 @@ SaveResult ObjectFile::SaveSorts(const StringBuffer& entry, int16_t id, const So
       return SaveResult::SavedWithWarning(stage, error, cause);
   }
   return SaveResult::Failed(stage, error, cause);
+}
+
+SaveResult ObjectFile::BackUpBeforeWrite(ObjResFile& group, MHandle handle) {
+  iResFile* holder = Holder(group, handle);
+  FlatFile* file = dynamic_cast<FlatFile*>(holder);
+  if (file == nullptr || !holder->IsWritable()) return SaveResult::Saved();
+  FixedStringBuffer<kPathCapacity> path;
+  if (file->GetPath(&path) != kFlatErrNone) return SaveResult::Saved();
+  const BackupResult backup = BackupStore::Current().BeforeWrite(path.Text());
+  if (backup.Ok()) return SaveResult::Saved();
+  return SaveResult::Failed(SaveResult::Stage::kBackup, backup.fError, backup.fCause);
 }

@@ -10,6 +10,8 @@
 #include "msrc/Util/StringBuffer.h"
 
 class iResFile;
+class ObjResFile;
+struct MHandleRecord;
 
 // The object definitions of one object file, reached through its file entry
 // (the file's folder and name without ".iff", as the file list keeps it).
@@ -54,4 +56,13 @@ class ObjectFile {
   // which stores the file's resource map. A write or close that fails is a
   // failure with its reason; so is a file that cannot be opened at all.
   static SaveResult SaveSorts(const StringBuffer& entry, int16_t id, const SortValues& values);
+
+  // Every save calls this before it writes `handle` (a resource loaded from
+  // `group`) back: the first time in the run that a file is to be written,
+  // its bytes are backed up (BackupStore::Current().BeforeWrite on the file
+  // of the member that holds the resource). Saved() means the write may go
+  // on; a failure (stage kBackup, with its reason) means no backup could be
+  // made, and nothing may be written. A member that cannot be written needs
+  // no backup: its write fails by itself.
+  static SaveResult BackUpBeforeWrite(ObjResFile& group, MHandleRecord* handle);
 };

@@ -1,5 +1,6 @@
 #include "app/core/SaveResult.h"
 
+#include "app/core/BackupStore.h"
 #include "msrc/File/IFFResFile2.h"
 #include "msrc/File/flatfile.h"
 #include "msrc/File/resfile.h"
@@ -11,8 +12,9 @@ constexpr const char* kLead = "The sorts could not be saved";
 
 std::string Sentence(const std::string& cause) { return std::string(kLead) + ": " + cause; }
 
-// The host's cause in plain words; empty when there is none worth naming.
-std::string CauseText(platform::HostFailure cause) {
+}  // namespace
+
+std::string SaveResult::CauseText(platform::HostFailure cause) {
   switch (cause) {
     case platform::HostFailure::kInUse:
       return "another program is using the file.";
@@ -35,14 +37,19 @@ std::string CauseText(platform::HostFailure cause) {
   return {};
 }
 
+namespace {
+
 // What went wrong, as the end of a sentence.
 std::string WhatWentWrong(SaveResult::Stage stage, int32_t error, platform::HostFailure cause) {
+  if (stage == SaveResult::Stage::kBackup) {
+    return "no backup of the file could be made; " + BackupStore::Explain(BackupResult{error, cause});
+  }
   // A damaged file or too little memory is the cause whatever the host said
   // on the way.
   if (error == IFFResFile2::kIFFErrDamaged) return "the file is damaged.";
   if (error == kMHandleErrNoMemory) return "there is not enough memory.";
   if (stage == SaveResult::Stage::kOpen && error == kResErrNoSuchFile) return "the file is no longer there.";
-  const std::string named = CauseText(cause);
+  const std::string named = SaveResult::CauseText(cause);
   if (!named.empty()) return named;
   if (stage == SaveResult::Stage::kOpen) {
     // The file is there, yet not even a read-only open succeeded: another

@@ -27,6 +27,9 @@ struct SaveResult {
     kOpen,   // the file could not be opened at all
     kWrite,  // writing the definition back
     kClose,  // closing the file, which writes its resource map
+    // copying the file's bytes before its first write (BackupStore); fError
+    // is the store's status code, and the file is as it was
+    kBackup,
   };
 
   static SaveResult NothingSelected();
@@ -44,8 +47,12 @@ struct SaveResult {
   // - a write the disk refused (short writes, failed flushes or size changes);
   // - a failed read, a damaged file, too little memory;
   // - otherwise a generic sentence with the code.
+  // A backup that could not be made says so, and why (BackupStore::Explain).
   static std::string ReasonFor(Stage stage, int32_t error,
                                platform::HostFailure cause = platform::HostFailure::kNone);
+  // The host's cause as the end of a sentence about the object file ("the
+  // file is read-only."); empty when there is none worth naming.
+  static std::string CauseText(platform::HostFailure cause);
   // The warning for sorts that reached the file although `stage` failed.
   static std::string WarningFor(Stage stage, int32_t error, platform::HostFailure cause);
 

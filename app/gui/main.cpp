@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "VeltVersion.h"
+#include "app/core/BackupStore.h"
 #include "app/dialogs/CSortChangerApp.h"
 #include "app/gui/QtAppFace.h"
 #include "app/gui/QuietMessages.h"
@@ -12,9 +13,11 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: velt-organizer [--help | --version]\n"
+    "usage: velt-organizer [--no-backup] [--help | --version]\n"
     "Lists the object files of The Velt and changes their catalogue sorts. The game's folder\n"
-    "comes from the registry of the Wine prefix in WINEPREFIX (or ~/.wine).\n";
+    "comes from the registry of the Wine prefix in WINEPREFIX (or ~/.wine). Each file is backed\n"
+    "up before its first save in a run (see velt-sort restore); --no-backup turns that off.\n";
+constexpr const char* kNoBackup = "--no-backup";
 
 }  // namespace
 
@@ -33,8 +36,10 @@ int main(int argc, char** argv) {
   }
   QuietMessages::Install();
   QApplication application(argc, argv);
-  // Qt takes its own options out; whatever is left is not this program's.
-  const QStringList rest = QCoreApplication::arguments().mid(1);
+  // Qt takes its own options out; whatever is left but ours is not this
+  // program's.
+  QStringList rest = QCoreApplication::arguments().mid(1);
+  if (rest.removeAll(QString::fromLatin1(kNoBackup)) > 0) BackupStore::Current().SetEnabled(false);
   if (!rest.isEmpty()) {
     std::cerr << "velt-organizer: unknown option " << rest.front().toStdString() << "\n" << kUsage;
     return 2;

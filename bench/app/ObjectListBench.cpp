@@ -169,7 +169,8 @@ class Scene {
     for (const char* folder : {"large", "crowd", "saved"}) fs::create_directories(objects / folder);
     fSavedHost = objects / "saved" / "saved.iff";
 
-    fHost = std::make_unique<platform::PosixHostEnv>(fRoot.string());
+    // The first save's backup goes to the scratch root, not the user's data.
+    fHost = std::make_unique<platform::PosixHostEnv>(fRoot.string(), (fRoot / "velt-organizer").string());
     platform::HostEnv::Replace(fHost.get());
     fOk = WriteObjectFile(kLargeEntry + ".iff", kLargeDefinitions, kLargeOthers) &&
           WriteObjectFile(kCrowdEntry + ".iff", kSmallDefinitions, kSmallDefinitions);

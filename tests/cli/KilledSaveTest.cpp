@@ -80,9 +80,11 @@ class KilledSaveTest : public ::testing::Test {
   }
 
   std::string Command(const std::string& strace) {
-    // The leak checker of a sanitizer build cannot run under a tracer.
-    return "ASAN_OPTIONS=detect_leaks=0 WINEPREFIX=" + Quoted(fGame.scratch().Path()) + " " + strace + " " + Quoted(VELT_SORT_PATH) + " set " +
-           Quoted(fGame.ObjectPath("chair.iff")) + " 128 --room Kitchen > /dev/null 2>&1";
+    // The leak checker of a sanitizer build cannot run under a tracer. The
+    // backups go to the scratch folder, not the user's own.
+    return "ASAN_OPTIONS=detect_leaks=0 WINEPREFIX=" + Quoted(fGame.scratch().Path()) +
+           " XDG_DATA_HOME=" + Quoted(fGame.scratch().Path("data")) + " " + strace + " " + Quoted(VELT_SORT_PATH) +
+           " set " + Quoted(fGame.ObjectPath("chair.iff")) + " 128 --room Kitchen > /dev/null 2>&1";
   }
 
   std::string Bytes() const {

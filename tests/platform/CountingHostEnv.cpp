@@ -1,6 +1,7 @@
 #include "tests/platform/CountingHostEnv.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "platform/HostFileWrapper.h"
@@ -100,11 +101,36 @@ void CountingHostEnv::SkipDeviceFlushes(bool skip) { fState->skipDeviceFlushes =
 
 std::unique_ptr<platform::HostFile> CountingHostEnv::OpenFile(std::string_view windowsPath,
                                                               const platform::FileOpenOptions& options) {
+  return Counted(options, [&] { return HostEnvWrapper::OpenFile(windowsPath, options); });
+}
+
+std::unique_ptr<platform::HostFile> CountingHostEnv::OpenHostFile(std::string_view hostPath,
+                                                                  const platform::FileOpenOptions& options) {
+  return Counted(options, [&] { return HostEnvWrapper::OpenHostFile(hostPath, options); });
+}
+
+std::unique_ptr<platform::HostFile> CountingHostEnv::Counted(
+    const platform::FileOpenOptions& options, const std::function<std::unique_ptr<platform::HostFile>()>& open) {
   ++fState->tally.calls;
   if (options.disposition == platform::FileDisposition::kCreateAlways && !fState->Allow()) return nullptr;
-  std::unique_ptr<platform::HostFile> file = HostEnvWrapper::OpenFile(windowsPath, options);
+  std::unique_ptr<platform::HostFile> file = open();
   if (file == nullptr) return nullptr;
   return std::make_unique<CountingHostFile>(std::move(file), fState);
+}
+
+bool CountingHostEnv::RemoveHostFile(std::string_view hostPath) {
+  ++fState->tally.calls;
+  return fState->Allow() && HostEnvWrapper::RemoveHostFile(hostPath);
+}
+
+bool CountingHostEnv::MakeHostFolders(std::string_view hostFolder) {
+  ++fState->tally.calls;
+  return fState->Allow() && HostEnvWrapper::MakeHostFolders(hostFolder);
+}
+
+bool CountingHostEnv::RenameHostFile(std::string_view fromPath, std::string_view toPath) {
+  ++fState->tally.calls;
+  return fState->Allow() && HostEnvWrapper::RenameHostFile(fromPath, toPath);
 }
 
 bool CountingHostEnv::RemoveFile(std::string_view windowsPath) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -18,7 +19,7 @@ struct HostTally {
   // Reads that asked for bytes beyond the end of the file.
   int64_t readsPastEnd = 0;
   // Changes (writes, truncations, flushes, creations, removals,
-  // replacements) refused because of StopChangesAt.
+  // replacements, made folders, renames) refused because of StopChangesAt.
   int64_t refusedChanges = 0;
 };
 
@@ -47,6 +48,12 @@ class CountingHostEnv : public platform::HostEnvWrapper {
   bool RemoveFile(std::string_view windowsPath) override;
   bool ReplaceFile(std::string_view targetPath, std::string_view replacementPath) override;
   std::unique_ptr<platform::FolderListing> ListFolder(std::string_view windowsFolder) override;
+  // The same on host paths; making folders and renaming are changes too.
+  std::unique_ptr<platform::HostFile> OpenHostFile(std::string_view hostPath,
+                                                   const platform::FileOpenOptions& options) override;
+  bool RemoveHostFile(std::string_view hostPath) override;
+  bool MakeHostFolders(std::string_view hostFolder) override;
+  bool RenameHostFile(std::string_view fromPath, std::string_view toPath) override;
 
   // Shared with the files, which may outlive the environment.
   struct State {
@@ -59,5 +66,9 @@ class CountingHostEnv : public platform::HostEnvWrapper {
   };
 
  private:
+  // Counts an open (a change when it creates) and wraps what `open` opened.
+  std::unique_ptr<platform::HostFile> Counted(const platform::FileOpenOptions& options,
+                                              const std::function<std::unique_ptr<platform::HostFile>()>& open);
+
   std::shared_ptr<State> fState;
 };

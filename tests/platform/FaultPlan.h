@@ -13,6 +13,9 @@ enum class HostCall {
   kSetEndOfFile,
   kFlush,
   kReplaceFile,
+  kMakeFolders,
+  kRenameFile,
+  kCount,  // the number of kinds
 };
 
 // Counts host calls of each kind and decides which of them fail. Shared by a
@@ -49,5 +52,5 @@ class FaultPlan {
 
   static std::size_t Index(HostCall call) { return static_cast<std::size_t>(call); }
 
-  std::array<Slot, 8> fSlots{};
+  std::array<Slot, static_cast<std::size_t>(HostCall::kCount)> fSlots{};
 };

@@ -16,9 +16,12 @@
 //   env.plan().FailAll(HostCall::kFlush);
 //   env.RefuseOpens([](std::string_view path, const platform::FileOpenOptions&) { ... });
 //
-// A call made to fail leaves the cause a real host would give: a full disk
-// for writes and truncations, a device error for reads, seeks and flushes,
-// another program's hold for opens, removals and replacements.
+// Calls on host paths count as their counterparts on Windows-style paths do
+// (an OpenHostFile as a kOpenFile); making folders and renaming have kinds of
+// their own. A call made to fail leaves the cause a real host would give: a
+// full disk for writes and truncations, a device error for reads, seeks and
+// flushes, another program's hold for opens, removals, replacements and
+// renames, no permission for making folders.
 //
 // Files it opened stay usable (and keep failing by the plan) after the
 // environment is gone.
@@ -34,15 +37,28 @@ class FaultyHostEnv : public platform::HostEnvWrapper {
   void SetShortWrites(bool shortWrites) { fShortWrites = shortWrites; }
 
   // Opens for which `refuse` answers true fail (before the plan is asked);
-  // an empty filter refuses nothing.
+  // an empty filter refuses nothing. Opens of host paths are shown their
+  // host path.
   void RefuseOpens(OpenFilter refuse) { fRefuse = std::move(refuse); }
 
   std::unique_ptr<platform::HostFile> OpenFile(std::string_view windowsPath,
                                                const platform::FileOpenOptions& options) override;
   bool RemoveFile(std::string_view windowsPath) override;
   bool ReplaceFile(std::string_view targetPath, std::string_view replacementPath) override;
+  std::unique_ptr<platform::HostFile> OpenHostFile(std::string_view hostPath,
+                                                   const platform::FileOpenOptions& options) override;
+  bool RemoveHostFile(std::string_view hostPath) override;
+  bool MakeHostFolders(std::string_view hostFolder) override;
+  bool RenameHostFile(std::string_view fromPath, std::string_view toPath) override;
 
  private:
+  // Fails the open, or wraps what `open` opened.
+  std::unique_ptr<platform::HostFile> Opened(
+      std::string_view path, const platform::FileOpenOptions& options,
+      const std::function<std::unique_ptr<platform::HostFile>()>& open);
+  // Fails a call of `call` with `cause`, or answers what `change` does.
+  bool Changed(HostCall call, platform::HostFailure cause, const std::function<bool()>& change);
+
   std::shared_ptr<FaultPlan> fPlan;
   bool fShortWrites = false;
   OpenFilter fRefuse;

@@ -142,4 +142,24 @@ TEST(PosixHostEnvTest, DefaultPrefixFollowsWineRules) {
   }
 }
 
+// The XDG base directories: an absolute XDG_DATA_HOME, else ~/.local/share.
+TEST(PosixHostEnvTest, DefaultDataFolderFollowsXdgRules) {
+  const struct {
+    const char* data;
+    const char* home;
+    const char* folder;
+  } cases[] = {
+      {"/data/player", "/home/player", "/data/player/velt-organizer"},
+      {"/data/player/", "/home/player", "/data/player/velt-organizer"},
+      {nullptr, "/home/player", "/home/player/.local/share/velt-organizer"},
+      {"", "/home/player/", "/home/player/.local/share/velt-organizer"},
+      {"relative/data", "/home/player", "/home/player/.local/share/velt-organizer"},
+  };
+  for (const auto& [data, home, folder] : cases) {
+    ScopedVariable dataHome("XDG_DATA_HOME", data);
+    ScopedVariable homeFolder("HOME", home);
+    EXPECT_EQ(PosixHostEnv::DefaultDataFolder(), folder) << (data != nullptr ? data : "(unset)");
+  }
+}
+
 }  // namespace

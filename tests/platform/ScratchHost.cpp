@@ -10,6 +10,7 @@
 namespace {
 
 constexpr const char* kDriveFolder = "drive_c";
+constexpr const char* kDataFolder = "velt-organizer";
 
 #ifdef _WIN32
 
@@ -32,8 +33,8 @@ bool Inside(std::string_view path, std::string_view folder) {
 // Moves drive C: into a folder (see ScratchHost).
 class DriveFolderEnv : public platform::HostEnvWrapper {
  public:
-  DriveFolderEnv(HostEnv* target, std::string scratch, std::string drive)
-      : HostEnvWrapper(target), fScratch(std::move(scratch)), fDrive(std::move(drive)) {}
+  DriveFolderEnv(HostEnv* target, std::string scratch, std::string drive, std::string data)
+      : HostEnvWrapper(target), fScratch(std::move(scratch)), fDrive(std::move(drive)), fData(std::move(data)) {}
 
   std::string HostPath(std::string_view windowsPath) override {
     if (Inside(windowsPath, fScratch) || windowsPath.size() < 2 || windowsPath[1] != ':' ||
@@ -60,10 +61,15 @@ class DriveFolderEnv : public platform::HostEnvWrapper {
   std::unique_ptr<platform::FolderListing> ListFolder(std::string_view windowsFolder) override {
     return HostEnvWrapper::ListFolder(HostPath(windowsFolder));
   }
+  std::string CanonicalPath(std::string_view windowsPath) override {
+    return WindowsPath(HostEnvWrapper::CanonicalPath(HostPath(windowsPath)));
+  }
+  std::string DataFolder() override { return fData; }
 
  private:
   std::string fScratch;
   std::string fDrive;
+  std::string fData;
 };
 
 #endif
@@ -74,10 +80,11 @@ ScratchHost::ScratchHost() {
   fFolder.MakeFolder(kDriveFolder);
 #ifdef _WIN32
   fHost = std::make_unique<platform::Win32HostEnv>();
-  fEnv = std::make_unique<DriveFolderEnv>(fHost.get(), fFolder.Path(), fFolder.Path(kDriveFolder));
+  fEnv = std::make_unique<DriveFolderEnv>(fHost.get(), fFolder.Path(), fFolder.Path(kDriveFolder),
+                                           fFolder.Path(kDataFolder));
 #else
   fFolder.Link("dosdevices/c:", std::string("../") + kDriveFolder);
-  fEnv = std::make_unique<platform::PosixHostEnv>(fFolder.Path());
+  fEnv = std::make_unique<platform::PosixHostEnv>(fFolder.Path(), fFolder.Path(kDataFolder));
 #endif
 }
 
@@ -85,4 +92,9 @@ ScratchHost::~ScratchHost() = default;
 
 std::string ScratchHost::DrivePath(std::string_view relative) const {
   return fFolder.Path(std::string(kDriveFolder) + "/" + std::string(relative));
+}
+
+std::string ScratchHost::DataPath(std::string_view relative) const {
+  const std::string folder = kDataFolder;
+  return fFolder.Path(relative.empty() ? folder : folder + "/" + std::string(relative));
 }

@@ -16,6 +16,8 @@
 //   on C: into drive_c, so every call reaches the scratch folder by its real
 //   Windows path. Paths already inside the scratch folder are left alone, and
 //   WindowsPath turns them back into paths on C:.
+// Its data folder (HostEnv::DataFolder) is the folder velt-organizer of the
+// scratch folder, so that nothing a test does reaches the user's own.
 // The environment is not installed; callers install it (or a wrapper of it).
 class ScratchHost {
  public:
@@ -30,6 +32,8 @@ class ScratchHost {
 
   // The host path of `relative` ("/"-separated) below drive C:.
   std::string DrivePath(std::string_view relative = {}) const;
+  // The host path of `relative` ("/"-separated) below the data folder.
+  std::string DataPath(std::string_view relative = {}) const;
 
  private:
   ScratchFolder fFolder;

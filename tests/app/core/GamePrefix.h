@@ -35,6 +35,9 @@ class GamePrefix {
   void WriteGameFile(std::string_view relative, std::string_view bytes = "x") const;
   // Writes a file below the object folder.
   void WriteObject(std::string_view relative, std::string_view bytes = "x") const;
+  // Host path of a file or folder below the program's data folder, where
+  // the backups are kept.
+  std::string DataPath(std::string_view relative = {}) const { return fHost.DataPath(relative); }
   // The bytes of a file below the object folder.
   std::string ReadObject(std::string_view relative) const;
   void MakeGameFolder(std::string_view relative) const;

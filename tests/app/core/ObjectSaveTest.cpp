@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/core/BackupStore.h"
 #include "app/core/ObjectFile.h"
 #include "msrc/File/IFFFormat.h"
 #include "msrc/File/IFFResFile2.h"
@@ -253,9 +254,19 @@ TEST_F(ObjectSaveTest, AFileGoneSinceListingIsReportedSo) {
   EXPECT_EQ(result.fReason, "The sorts could not be saved: the file is no longer there.");
 }
 
+// The save's own writes failing; the backup before them, whose writes would
+// fail first, is off here (BackupStoreTest covers its failures).
 class ObjectSaveFaultTest : public ObjectSaveTest {
  protected:
-  void TearDown() override { fGame.Install(nullptr); }
+  void SetUp() override {
+    ObjectSaveTest::SetUp();
+    fNoBackups.SetEnabled(false);
+    fStore = BackupStore::Install(&fNoBackups);
+  }
+  void TearDown() override {
+    fGame.Install(nullptr);
+    BackupStore::Install(fStore);
+  }
 
   // Host writes of WriteResource and of Close in a save of OBJD 128 that
   // goes well, counted on a copy of the file.
@@ -285,6 +296,9 @@ class ObjectSaveFaultTest : public ObjectSaveTest {
     fGame.Install(nullptr);
     return result;
   }
+
+  BackupStore fNoBackups;
+  BackupStore* fStore = nullptr;
 };
 
 TEST_F(ObjectSaveFaultTest, AFailedWriteIsReportedAndTheOtherResourcesSurvive) {

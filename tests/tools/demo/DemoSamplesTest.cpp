@@ -62,7 +62,8 @@ class DemoSamplesTest : public ::testing::Test {
     fs::remove_all(fPrefix);
     std::string error;
     ASSERT_TRUE(MakeDemoPrefix(fPrefix, &error, &fWritten)) << error;
-    fHost = std::make_unique<platform::PosixHostEnv>(fPrefix.string());
+    // The saves' backups stay in the scratch folder too.
+    fHost = std::make_unique<platform::PosixHostEnv>(fPrefix.string(), (fPrefix / "velt-organizer").string());
     fPrevious = platform::HostEnv::Replace(fHost.get());
   }
   void TearDown() override {
