@@ -17,6 +17,10 @@ HostEnv* sReplacement = nullptr;
 
 HostEnv::~HostEnv() = default;
 
+std::vector<bool> HostEnv::MayHold(std::string_view /*windowsFolder*/, const std::vector<std::string>& names) {
+  return std::vector<bool>(names.size(), true);
+}
+
 HostEnv& HostEnv::Default() {
   // Never destroyed: static objects that outlive this one (the process-wide
   // file system) may still reach the host while they are torn down.

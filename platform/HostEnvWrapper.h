@@ -27,6 +27,9 @@ class HostEnvWrapper : public HostEnv {
     return fTarget->ListFolder(windowsFolder);
   }
   bool IsReadOnly(const FolderEntry& entry) override { return fTarget->IsReadOnly(entry); }
+  std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) override {
+    return fTarget->MayHold(windowsFolder, names);
+  }
 
  private:
   HostEnv* fTarget;

@@ -53,6 +53,12 @@ class PosixHostEnv : public HostEnv {
   // No write permission bit: read-only. An entry that cannot be examined is not.
   bool IsReadOnly(const FolderEntry& entry) override;
 
+  // The mapper's answer: the folder mapped once, each name looked up in its
+  // index of the folder while the folder is unchanged.
+  std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) override {
+    return fMapper.MayHold(windowsFolder, names);
+  }
+
   const WinePathMapper& mapper() const { return fMapper; }
 
   const std::string& prefix() const { return fMapper.prefix(); }

@@ -8,7 +8,7 @@
 
 // What the files opened through a CountingHostEnv asked of the host.
 struct HostTally {
-  int64_t calls = 0;  // every call: opens, removals, listings and each file call
+  int64_t calls = 0;  // every call: opens, removals, listings, look-ups and each file call
   int64_t reads = 0;
   int64_t writes = 0;
   int64_t flushes = 0;
@@ -47,6 +47,7 @@ class CountingHostEnv : public platform::HostEnvWrapper {
   bool RemoveFile(std::string_view windowsPath) override;
   bool ReplaceFile(std::string_view targetPath, std::string_view replacementPath) override;
   std::unique_ptr<platform::FolderListing> ListFolder(std::string_view windowsFolder) override;
+  std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) override;
 
   // Shared with the files, which may outlive the environment.
   struct State {

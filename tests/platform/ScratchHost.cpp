@@ -60,6 +60,9 @@ class DriveFolderEnv : public platform::HostEnvWrapper {
   std::unique_ptr<platform::FolderListing> ListFolder(std::string_view windowsFolder) override {
     return HostEnvWrapper::ListFolder(HostPath(windowsFolder));
   }
+  std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) override {
+    return HostEnvWrapper::MayHold(HostPath(windowsFolder), names);
+  }
 
  private:
   std::string fScratch;
