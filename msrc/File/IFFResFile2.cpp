@@ -96,6 +96,9 @@ bool IFFResFile2::TryStoredMap(int32_t mapOffset, int32_t fileLength) {
   if (mapOffset < kUniqueHeaderSize || int64_t{mapOffset} + kHeaderSize > fileLength) return false;
   IFFBlockHeader header;
   MHandle handle = nullptr;
+  // The map is written last, so it usually ends the file: header and payload
+  // then come in one read.
+  fChain.SetKnownStarts({mapOffset, fileLength});
   if (fChain.Load(mapOffset, IFFResMap::kType, nullptr, &handle, &header) != kResErrNone) return false;
   const bool decodes = !header.IsFree() && GetMHandleSize(handle) >= Recon::Header::kSize;
   if (decodes) {
