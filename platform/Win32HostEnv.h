@@ -54,6 +54,10 @@ class Win32HostEnv : public HostEnv {
   // The FILE_ATTRIBUTE_READONLY attribute.
   bool IsReadOnly(const FolderEntry& entry) override;
 
+  // GetFileAttributesW of each name: false where the host says that the file
+  // or its path is not found (the file system ignores case by itself).
+  std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) override;
+
  private:
   Win32Registry fRegistry;
   std::shared_ptr<Win32OpenFiles> fOpenFiles;
