@@ -22,6 +22,10 @@ std::unique_ptr<FolderListing> HostEnv::ListSubfolder(const FolderListing&, std:
   return ListFolder(windowsFolder);
 }
 
+std::vector<bool> HostEnv::MayHold(std::string_view /*windowsFolder*/, const std::vector<std::string>& names) {
+  return std::vector<bool>(names.size(), true);
+}
+
 HostEnv& HostEnv::Default() {
   // Never destroyed: static objects that outlive this one (the process-wide
   // file system) may still reach the host while they are torn down.

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/FolderListing.h"
 #include "platform/HostFailure.h"
@@ -120,6 +121,16 @@ class HostEnv {
 #else
   static constexpr char kHostSeparator = '/';
 #endif
+
+  // For a caller about to try several names in one folder, most of which are
+  // usually missing: for each of `names` (single names, without separators),
+  // false when `windowsFolder` followed by that name reaches nothing (no file
+  // and no folder by that name in any spelling the path mapping accepts), so
+  // that an open or a listing of it would fail for want of it; true when it
+  // may reach something, which only trying tells. One path resolution for the
+  // folder answers every name, where an open of each would resolve the whole
+  // path again. The default cannot tell and answers true throughout.
+  virtual std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names);
 
   // The host's own environment, built on first use.
   static HostEnv& Default();

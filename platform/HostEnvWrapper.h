@@ -40,6 +40,9 @@ class HostEnvWrapper : public HostEnv {
   bool RenameHostFile(std::string_view fromPath, std::string_view toPath) override {
     return fTarget->RenameHostFile(fromPath, toPath);
   }
+  std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) override {
+    return fTarget->MayHold(windowsFolder, names);
+  }
 
  private:
   HostEnv* fTarget;

@@ -72,6 +72,12 @@ class PosixHostEnv : public HostEnv {
   // that, a plain rename(2) after finding no file at the new name.
   bool RenameHostFile(std::string_view fromPath, std::string_view toPath) override;
 
+  // The mapper's answer: the folder mapped once, each name looked up in its
+  // index of the folder while the folder is unchanged.
+  std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) override {
+    return fMapper.MayHold(windowsFolder, names);
+  }
+
   const WinePathMapper& mapper() const { return fMapper; }
 
   const std::string& prefix() const { return fMapper.prefix(); }

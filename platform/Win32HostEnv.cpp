@@ -510,4 +510,22 @@ bool Win32HostEnv::RenameHostFile(std::string_view fromPath, std::string_view to
   return true;
 }
 
+std::vector<bool> Win32HostEnv::MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) {
+  std::vector<bool> held(names.size(), true);
+  std::string folder(windowsFolder);
+  if (folder.empty()) return held;
+  if (folder.back() != '\\' && folder.back() != '/') folder.push_back('\\');
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::string& name = names[i];
+    std::wstring path;
+    if (name.empty() || name == "." || name == ".." || name.find_first_of("\\/") != std::string::npos ||
+        !Win32Text::ToWide(folder + name, &path))
+      continue;
+    if (::GetFileAttributesW(FullPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+    const DWORD error = ::GetLastError();
+    held[i] = error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+  }
+  return held;
+}
+
 }  // namespace platform

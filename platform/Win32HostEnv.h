@@ -73,6 +73,10 @@ class Win32HostEnv : public HostEnv {
   // MOVEFILE_REPLACE_EXISTING, then a flush of the folder.
   bool RenameHostFile(std::string_view fromPath, std::string_view toPath) override;
 
+  // GetFileAttributesW of each name: false where the host says that the file
+  // or its path is not found (the file system ignores case by itself).
+  std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) override;
+
  private:
   Win32Registry fRegistry;
   std::shared_ptr<Win32OpenFiles> fOpenFiles;

@@ -52,7 +52,9 @@ std::vector<std::string_view> ResolveComponents(std::string_view path, bool root
 
 WinePathMapper::WinePathMapper(std::string prefix) : fPrefix(std::move(prefix)) {}
 
-std::string WinePathMapper::Map(std::string_view windowsPath) const {
+std::string WinePathMapper::Map(std::string_view windowsPath) const { return MapPath(windowsPath, false); }
+
+std::string WinePathMapper::MapPath(std::string_view windowsPath, bool literalFirst) const {
   if (windowsPath.empty() || windowsPath.find('\0') != std::string_view::npos) return {};
   if (windowsPath.size() >= 2 && IsSeparator(windowsPath[0]) && IsSeparator(windowsPath[1])) return {};
 
@@ -70,7 +72,7 @@ std::string WinePathMapper::Map(std::string_view windowsPath) const {
   if (rooted && hostPath.empty()) return {};
 
   std::vector<std::string_view> components = ResolveComponents(rest, rooted);
-  AppendMatched(components, &hostPath);
+  if (!literalFirst || !AppendLiteral(components, &hostPath)) AppendMatched(components, &hostPath);
   if (hostPath.empty()) hostPath.push_back('.');
   // A drive root keeps its slash so that the host follows the drive's link.
   bool wantsSlash = IsSeparator(windowsPath.back()) || (rooted && components.empty());
@@ -100,6 +102,31 @@ void WinePathMapper::AppendMatched(const std::vector<std::string_view>& componen
     }
     *hostPath = JoinHost(*hostPath, component);
   }
+}
+
+bool WinePathMapper::AppendLiteral(const std::vector<std::string_view>& components, std::string* hostPath) const {
+  std::string literal = *hostPath;
+  for (std::string_view component : components) literal = JoinHost(literal, component);
+  struct stat info {};
+  if (::stat(literal.empty() ? "." : literal.c_str(), &info) != 0) return false;
+  *hostPath = std::move(literal);
+  return true;
+}
+
+std::vector<bool> WinePathMapper::MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) const {
+  std::vector<bool> held(names.size(), true);
+  const std::string folder = MapPath(windowsFolder, true);
+  if (folder.empty()) return held;
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::string_view name = names[i];
+    if (name.empty() || name == "." || name == ".." || name.find_first_of("\\/") != std::string_view::npos ||
+        name.find('\0') != std::string_view::npos)
+      continue;
+    // No match means no entry by any spelling, its own included: Map keeps
+    // the name as written and the host finds nothing there either.
+    held[i] = MatchEntry(folder, name).has_value();
+  }
+  return held;
 }
 
 std::optional<std::string> WinePathMapper::MatchEntry(const std::string& folder, std::string_view name) const {

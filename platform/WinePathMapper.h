@@ -42,6 +42,14 @@ class WinePathMapper {
   // backslash, which a Windows-style path cannot carry.
   std::string ToWindows(std::string_view hostPath) const;
 
+  // For each of `names`, whether Map of `windowsFolder` followed by it may
+  // name an entry: false only when the folder holds nothing by that name in
+  // any spelling Map accepts. Names that are not single names ("", ".",
+  // "..", or holding a separator) may name anything. The folder is mapped
+  // once for all the names, and without a look at each of its names when it
+  // exists as written (see MapPath).
+  std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) const;
+
   const std::string& prefix() const { return fPrefix; }
 
   // How many folders have been listed to match names, for tests and benchmarks.
@@ -50,6 +58,15 @@ class WinePathMapper {
  private:
   // The host folder a drive letter leads to; empty for an unknown drive.
   std::string DriveRoot(char letter) const;
+
+  // Map, or with `literalFirst` the path as written when the host finds it:
+  // every name then exists with its own spelling, which matching keeps, so
+  // the answer is Map's at the cost of one look instead of one per name.
+  std::string MapPath(std::string_view windowsPath, bool literalFirst) const;
+
+  // Appends the components to `hostPath` as written, when the host finds the
+  // whole; false (nothing appended) when it does not.
+  bool AppendLiteral(const std::vector<std::string_view>& components, std::string* hostPath) const;
 
   // Appends the components to `hostPath`, each with its on-disk spelling where
   // one differs only in case.

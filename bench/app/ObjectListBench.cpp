@@ -7,9 +7,10 @@
 //   and payload), and for each definition its 76-byte block header and
 //   216-byte payload.
 // - Fill in a crowd: the same for a small file (three definitions) in a
-//   folder of 5,000 object files, where the group also probes the missing
-//   ".spf" and ".stx" companions and the ".dir" folder. The format requires
-//   the same reads for the small file; the probes are the group's.
+//   folder of 5,000 object files, where the group also finds out that the
+//   ".spf" and ".stx" companions and the ".dir" folder are missing. The
+//   format requires the same reads for the small file; the look for the
+//   companions is the group's.
 // - Save: ObjectFile::SaveSorts on the large file (load the definition, change
 //   its room and function sort words, write it back, close, which stores a
 //   new map), on a fresh copy per iteration, copied outside the timed region.

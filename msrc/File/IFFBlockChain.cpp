@@ -33,6 +33,7 @@ void IFFBlockChain<Rules>::Reset() {
   fKnownStarts.clear();
   fScratch.reset();
   fScratchSize = 0;
+  fAlong = Along();
 }
 
 template <typename Rules>
@@ -143,8 +144,40 @@ int32_t IFFBlockChain<Rules>::CheckOwn(int32_t offset, ResType type, int16_t id,
 }
 
 template <typename Rules>
+bool IFFBlockChain<Rules>::ReadAlready(int32_t offset) const {
+  const int32_t extent = KnownExtent(offset);
+  return fAlong.count > 0 && fAlong.changes == fFile.Changes() && extent > 0 && offset >= fAlong.start &&
+         int64_t{offset} + extent <= int64_t{fAlong.start} + fAlong.count;
+}
+
+template <typename Rules>
+const uint8_t* IFFBlockChain<Rules>::BlockBytes(int32_t offset, int32_t extent, int32_t alongEnd) {
+  if (ReadAlready(offset)) return fAlong.bytes.get() + (offset - fAlong.start);
+  const int64_t along = int64_t{alongEnd} - offset;
+  if (along > extent && along <= kAlongLimit) {
+    const auto count = static_cast<int32_t>(along);
+    if (count > fAlong.capacity) {
+      fAlong.bytes.reset(new (std::nothrow) uint8_t[static_cast<size_t>(count)]);
+      fAlong.capacity = fAlong.bytes != nullptr ? count : 0;
+    }
+    fAlong.count = 0;
+    if (fAlong.bytes != nullptr && fFile.SetPos(offset) == kResErrNone &&
+        fFile.Read(fAlong.bytes.get(), count) == kResErrNone) {
+      fAlong.start = offset;
+      fAlong.count = count;
+      fAlong.changes = fFile.Changes();
+      return fAlong.bytes.get();
+    }
+  }
+  uint8_t* bytes = Scratch(extent);
+  if (bytes == nullptr || fFile.SetPos(offset) != kResErrNone || fFile.Read(bytes, extent) != kResErrNone)
+    return nullptr;
+  return bytes;
+}
+
+template <typename Rules>
 int32_t IFFBlockChain<Rules>::Load(int32_t offset, ResType type, SwizzleProc swizzle, MHandle* handle,
-                                   Header* header) {
+                                   Header* header, int32_t alongEnd) {
   *handle = nullptr;
   if (offset < kUniqueHeaderSize) return kDamaged;
   const auto loadable = [&](const Header& read) {
@@ -157,20 +190,15 @@ int32_t IFFBlockChain<Rules>::Load(int32_t offset, ResType type, SwizzleProc swi
   // Where the start of the next block is known, header and payload come in
   // one read, and the header is checked before anything is made of the rest.
   const int32_t extent = KnownExtent(offset);
-  const uint8_t* block = extent >= kHeaderSize && extent <= kOneReadLimit ? Scratch(extent) : nullptr;
+  const uint8_t* block =
+      extent >= kHeaderSize && extent <= kOneReadLimit ? BlockBytes(offset, extent, alongEnd) : nullptr;
   if (block != nullptr) {
-    status = fFile.SetPos(offset);
-    if (status == kResErrNone) status = fFile.Read(fScratch.get(), extent);
-    if (status == kResErrNone) {
-      *header = Header::FromBytes(block);
-      if (!loadable(*header)) return kDamaged;
-      haveHeader = true;
-      // A block that runs on past a start left over from before a change is
-      // read the long way.
-      if (header->fSize > extent) block = nullptr;
-    } else {
-      block = nullptr;
-    }
+    *header = Header::FromBytes(block);
+    if (!loadable(*header)) return kDamaged;
+    haveHeader = true;
+    // A block that runs on past a start left over from before a change is
+    // read the long way.
+    if (header->fSize > extent) block = nullptr;
   }
   if (block == nullptr) {
     if (!haveHeader) {

@@ -119,7 +119,16 @@ class IFFBlockChain {
   // Reads the payload of the block at `offset` into a new handle, passed
   // through `swizzle` when one is given. The block must have the type and a
   // size the file holds (kDamaged, kResErrShortRead); its id is not asked.
-  int32_t Load(int32_t offset, ResType type, SwizzleProc swizzle, MHandle* handle, Header* header);
+  // `alongEnd`, when it lies beyond the block's known end (and no more than
+  // kAlongLimit beyond its start), is where the blocks that the caller will
+  // load next end: they are read in the same host call and kept for their
+  // own loads, until the file changes.
+  int32_t Load(int32_t offset, ResType type, SwizzleProc swizzle, MHandle* handle, Header* header,
+               int32_t alongEnd = 0);
+  // Whether a load of the block at `offset` finds its bytes read along
+  // already.
+  bool ReadAlready(int32_t offset) const;
+  static constexpr int32_t kAlongLimit = 64 * 1024;
 
   int32_t WriteHeader(int32_t offset, const Header& header);
   // Header and payload in one write. `announce`: false when the header on
@@ -160,7 +169,21 @@ class IFFBlockChain {
     int32_t count = 0;
   };
 
+  // Bytes read along with an earlier load, while the file has not changed
+  // since (FlatFile::Changes).
+  struct Along {
+    std::unique_ptr<uint8_t[]> bytes;
+    int32_t capacity = 0;
+    int32_t start = 0;
+    int32_t count = 0;
+    uint32_t changes = 0;
+  };
+
   Step ReadBlock(int32_t offset, int32_t length, Header* header, ReadAhead* ahead);
+  // The `extent` bytes at `offset`: read along already, or read now (with
+  // the bytes up to `alongEnd` when that asks for more); null when the read
+  // fails.
+  const uint8_t* BlockBytes(int32_t offset, int32_t extent, int32_t alongEnd);
   int32_t ReadHeaderAhead(int32_t offset, int32_t length, Header* header, ReadAhead* ahead);
   int32_t WriteRaw(int32_t offset, const Header& header);
   // The end of the chain, where a search found no space: appends there, or
@@ -184,4 +207,5 @@ class IFFBlockChain {
   std::vector<int32_t> fKnownStarts;
   std::unique_ptr<uint8_t[]> fScratch;
   int32_t fScratchSize = 0;
+  Along fAlong;
 };

@@ -18,6 +18,10 @@ constexpr const char* kSourcePath = "msrc/File/IFFResFile2";
 constexpr int32_t kHeaderSize = IFFBlockHeader::kSize;
 constexpr int32_t kMapVersion = 0;
 constexpr int32_t kMaxPayloadSize = kMaxBlockSize - kHeaderSize;
+// A listing reads the next resources of its type along with the one it asks
+// for when no more than this lies between two of them: the pages they lie in
+// come from the disk either way, and one host call serves them all.
+constexpr int64_t kAlongGap = 4096;
 
 int16_t AsCount(int32_t count) { return static_cast<int16_t>(std::min<int32_t>(count, 0x7FFF)); }
 
@@ -96,6 +100,9 @@ bool IFFResFile2::TryStoredMap(int32_t mapOffset, int32_t fileLength) {
   if (mapOffset < kUniqueHeaderSize || int64_t{mapOffset} + kHeaderSize > fileLength) return false;
   IFFBlockHeader header;
   MHandle handle = nullptr;
+  // The map is written last, so it usually ends the file: header and payload
+  // then come in one read.
+  fChain.SetKnownStarts({mapOffset, fileLength});
   if (fChain.Load(mapOffset, IFFResMap::kType, nullptr, &handle, &header) != kResErrNone) return false;
   const bool decodes = !header.IsFree() && GetMHandleSize(handle) >= Recon::Header::kSize;
   if (decodes) {
@@ -369,7 +376,24 @@ MHandle IFFResFile2::GetIndResource(ResType type, int16_t index, SwizzleProc swi
     SetError(kResErrNotFound);
     return nullptr;
   }
-  return LoadAndAnswer(entry, type, swizzle);
+  return LoadAndAnswer(entry, type, swizzle, AlongEnd(*fMap->FindType(type), index - 1));
+}
+
+int32_t IFFResFile2::AlongEnd(const ResMapType& held, int32_t index) const {
+  const ResMapEntry* first = held.At(index);
+  if (first->Handle() != nullptr || !first->OnDisk() || fChain.ReadAlready(first->fOffset)) return 0;
+  const int32_t firstExtent = fChain.KnownExtent(first->fOffset);
+  if (firstExtent <= 0) return 0;
+  int64_t end = int64_t{first->fOffset} + firstExtent;
+  for (int32_t next = index + 1; next < held.Count(); ++next) {
+    const ResMapEntry* entry = held.At(next);
+    const int32_t extent = entry->OnDisk() ? fChain.KnownExtent(entry->fOffset) : 0;
+    if (entry->Handle() != nullptr || extent <= 0 || entry->fOffset < end || entry->fOffset - end > kAlongGap ||
+        int64_t{entry->fOffset} + extent - first->fOffset > Chain::kAlongLimit)
+      break;
+    end = int64_t{entry->fOffset} + extent;
+  }
+  return static_cast<int32_t>(end);
 }
 
 MHandle IFFResFile2::GetLangResource(ResType type, int16_t id, uint8_t language, SwizzleProc swizzle) {
@@ -466,16 +490,17 @@ bool IFFResFile2::IsSwizzled(MHandle handle) {
   return (entry->fFlags & kSwizzled) != 0;
 }
 
-MHandle IFFResFile2::LoadAndAnswer(ResMapEntry* entry, ResType type, SwizzleProc swizzle) {
-  return SetError(Load(entry, type, swizzle)) == kResErrNone ? entry->Handle() : nullptr;
+MHandle IFFResFile2::LoadAndAnswer(ResMapEntry* entry, ResType type, SwizzleProc swizzle, int32_t alongEnd) {
+  return SetError(Load(entry, type, swizzle, alongEnd)) == kResErrNone ? entry->Handle() : nullptr;
 }
 
-int32_t IFFResFile2::Load(ResMapEntry* entry, ResType type, SwizzleProc swizzle) {
+int32_t IFFResFile2::Load(ResMapEntry* entry, ResType type, SwizzleProc swizzle, int32_t alongEnd) {
   if (entry->Handle() != nullptr) return kResErrNone;
   const bool convert = (entry->fStoredFlags & kSwizzled) == 0 && swizzle != nullptr;
   MHandle handle = nullptr;
   IFFBlockHeader header;
-  const int32_t status = fChain.Load(entry->fOffset, type, convert ? swizzle : nullptr, &handle, &header);
+  const int32_t status =
+      fChain.Load(entry->fOffset, type, convert ? swizzle : nullptr, &handle, &header, alongEnd);
   if (status != kResErrNone) return status;
   entry->AttachHandle(handle);
   // Empty bytes have nothing to convert, but count as converted all the same.

@@ -146,8 +146,14 @@ class IFFResFile2 : public iResFile, public FlatFile {
   int32_t FreeEntryBlock(ResMapEntry* entry, ResType type);
   // Frees the block the entry was replaced from, once it is no longer needed.
   int32_t FreeReplacedBlock(ResMapEntry* entry, ResType type);
-  int32_t Load(ResMapEntry* entry, ResType type, SwizzleProc swizzle);
-  MHandle LoadAndAnswer(ResMapEntry* entry, ResType type, SwizzleProc swizzle);
+  // `alongEnd`: see IFFBlockChain::Load.
+  int32_t Load(ResMapEntry* entry, ResType type, SwizzleProc swizzle, int32_t alongEnd = 0);
+  MHandle LoadAndAnswer(ResMapEntry* entry, ResType type, SwizzleProc swizzle, int32_t alongEnd = 0);
+  // Readers that go through a type by index (a listing) load its resources
+  // one after another: where the next ones are not loaded yet and lie close
+  // behind this one in the file, the end of the last of them, so that they
+  // are read along with it; 0 otherwise.
+  int32_t AlongEnd(const ResMapType& held, int32_t index) const;
   IFFBlockHeader HeaderFor(ResType type, const ResMapEntry& entry, int32_t payloadSize) const;
   // Writes the entry's handle; the work of WriteResource.
   int32_t WriteEntry(ResMapEntry* entry, ResType type);

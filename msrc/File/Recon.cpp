@@ -97,6 +97,16 @@ void Recon::AdvancePadded(int64_t count) {
 
 void Recon::CopyElements(void* elements, int32_t count, int32_t width) {
   auto* mine = static_cast<uint8_t*>(elements);
+  if (!fSwap) {
+    const size_t bytes = static_cast<size_t>(count) * static_cast<size_t>(width);
+    if (fMode == kReading) {
+      std::memcpy(mine, fData + fPosition, bytes);
+    } else {
+      std::memcpy(fData + fPosition, mine, bytes);
+    }
+    fPosition += count * width;
+    return;
+  }
   for (int32_t i = 0; i < count; ++i) {
     uint8_t* element = mine + static_cast<ptrdiff_t>(i) * width;
     uint8_t* stored = fData + fPosition;

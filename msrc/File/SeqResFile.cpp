@@ -1,16 +1,30 @@
 #include "msrc/File/SeqResFile.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
 
+#include "filesystem/CTGString.h"
+#include "filesystem/FileSystem.h"
 #include "msrc/File/IFFResFile.h"
 #include "msrc/File/IFFResFile2.h"
 #include "msrc/File/ResolveResFile.h"
+#include "msrc/File/flatfile.h"
 #include "msrc/Util/PathSplit.h"
 #include "msrc/Util/XAssert.h"
+#include "platform/HostEnv.h"
 
 namespace {
 constexpr const char* kSourcePath = "msrc/File/SeqResFile";
 using PathBuffer = FixedStringBuffer<260>;
+
+// What a member of `kind` answers when asked to open a file or folder that is
+// not there: the IFF files' flat file finds no way in, and a resolve-site
+// file whose folder cannot be listed refuses to open.
+int32_t MissingStatus(int32_t kind) {
+  return kind == SeqResFile::kKindResolve ? kResErrAlreadyOpen : kFlatErrFailed;
+}
 }  // namespace
 
 SeqResFile::SeqResFile() = default;
@@ -102,6 +116,47 @@ iResFile* SeqResFile::MakeMember(int32_t kind) {
   }
 }
 
+std::array<bool, SeqResFile::kMaxComponents> SeqResFile::MissingComponents(const StringBuffer& path) const {
+  std::array<bool, kMaxComponents> missing{};
+  PathBuffer folder;
+  PathBuffer name;
+  PathBuffer extension;
+  SplitPath(path.Text(), &folder, &name, &extension);
+  // A path with an extension reaches one component at most: nothing to spare.
+  if (folder.Length() == 0 || name.Length() == 0 || extension.Length() > 0) return missing;
+
+  std::vector<std::string> names;
+  std::array<size_t, kMaxComponents> asked{};  // index into names + 1; 0 when not asked
+  std::string mainName;
+  const bool catalogued = !gFileSystem.GetCatalogue().empty();
+  PathBuffer componentPath;
+  for (int32_t i = 0; i < fComponentCount; ++i) {
+    const Component& component = fComponents[static_cast<size_t>(i)];
+    if (component.fKind < kKindIFF || component.fKind > kKindResolve) continue;
+    if (!ComponentPath(component.fKind, component.fExtension, path, &componentPath)) continue;
+    const std::string fileName(componentPath.Text() + folder.Length());
+    // Opened as always: the first component's file, the one the caller
+    // means, which is nearly always there; a resolve site that reads its path
+    // as several folders; and files the file system catalogues (archive
+    // members among them, which the host does not see).
+    if (mainName.empty()) mainName = fileName;
+    if (fileName == mainName) continue;
+    if (component.fKind == kKindResolve ? std::strchr(componentPath.Text(), ';') != nullptr
+                                        : catalogued && gFileSystem.Lookup(CTGString(componentPath.Text())))
+      continue;
+    const size_t known = static_cast<size_t>(std::find(names.begin(), names.end(), fileName) - names.begin());
+    if (known == names.size()) names.push_back(fileName);
+    asked[static_cast<size_t>(i)] = known + 1;
+  }
+  if (names.empty()) return missing;
+  const std::vector<bool> held = platform::HostEnv::Current().MayHold(folder.Text(), names);
+  for (int32_t i = 0; i < fComponentCount; ++i) {
+    const size_t at = asked[static_cast<size_t>(i)];
+    missing[static_cast<size_t>(i)] = at != 0 && at <= held.size() && !held[at - 1];
+  }
+  return missing;
+}
+
 // ---- Ownership -------------------------------------------------------------
 
 bool SeqResFile::Owns(const iResFile* file) const {
@@ -127,9 +182,14 @@ int32_t SeqResFile::Open(const StringBuffer& path) {
   SeqResFile::Close();
   int32_t result = kResErrNoComponent;
   bool opened = false;
+  const std::array<bool, kMaxComponents> missing = MissingComponents(path);
   PathBuffer componentPath;
   for (int32_t i = 0; i < fComponentCount; ++i) {
     const Component& component = fComponents[static_cast<size_t>(i)];
+    if (missing[static_cast<size_t>(i)]) {
+      result = MissingStatus(component.fKind);
+      continue;
+    }
     iResFile* file = MakeMember(component.fKind);
     if (file == nullptr) continue;
     const int32_t status = ComponentPath(component.fKind, component.fExtension, path, &componentPath)

@@ -66,7 +66,13 @@ class SeqResFile : public ChainResFile {
   int32_t Delete(const StringBuffer& path) override;
   // Closes the group, then opens every component that applies and chains the
   // ones that opened. 0 when any opened, else the last failure
-  // (kResErrNoComponent when no component applied).
+  // (kResErrNoComponent when no component applied). Most groups are an .iff
+  // file without companions, and every open of a missing file costs a path
+  // resolution on the host (a file is tried for writing, then for reading),
+  // so the host is first asked once which of the companions' names (those of
+  // every component but the first) the folder may hold; a companion it
+  // surely does not hold fails as its file class fails on a missing file,
+  // without being tried.
   int32_t Open(const StringBuffer& path) override;
   // Closes every member (the last non-zero result), then removes the members
   // from the chain and deletes them, first member first.
@@ -80,6 +86,9 @@ class SeqResFile : public ChainResFile {
     int32_t fKind = kKindNone;
     FixedStringBuffer<kExtensionCapacity> fExtension;
   };
+
+  // The components that surely have nothing to open at `path` (see Open).
+  std::array<bool, kMaxComponents> MissingComponents(const StringBuffer& path) const;
 
   bool Owns(const iResFile* file) const;
   void Disown(const iResFile* file);

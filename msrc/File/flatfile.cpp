@@ -34,6 +34,7 @@ FlatFile::~FlatFile() {
 
 int32_t FlatFile::Open(const StringBuffer& path) {
   if (ValidFile()) return kFlatErrAlreadyOpen;
+  ++fChanges;
   const CTGString name = PathOf(path);
   fFailure = platform::HostFailure::kNone;
   platform::SetLastHostFailure(platform::HostFailure::kNone);
@@ -56,6 +57,7 @@ int32_t FlatFile::Close() {
     return kFlatErrNotOpen;
   }
   AbandonShadow();
+  ++fChanges;
   gFileSystem.Close(fFile);
   fFile = nullptr;
   return kFlatErrNone;
@@ -80,6 +82,7 @@ int32_t FlatFile::Write(const void* source, int32_t count) {
   if (!ValidFile()) return kFlatErrNotOpen;
   if (count < 0) return kFlatErrShortWrite;
   if (count == 0) return kFlatErrNone;
+  ++fChanges;
   platform::SetLastHostFailure(platform::HostFailure::kNone);
   return Note(Active()->Write(source, count) == count ? kFlatErrNone : kFlatErrShortWrite);
 }
@@ -98,6 +101,7 @@ int32_t FlatFile::GetSize(int32_t* length) {
 
 int32_t FlatFile::SetSize(int32_t length) {
   if (!ValidFile()) return kFlatErrNotOpen;
+  ++fChanges;
   platform::SetLastHostFailure(platform::HostFailure::kNone);
   return Note(Active()->SetSize(length) ? kFlatErrNone : kFlatErrFailed);
 }
@@ -121,6 +125,7 @@ int32_t FlatFile::OpenReplacement(FlatFile* replacement) {
 
 int32_t FlatFile::Replace(FlatFile* replacement) {
   if (!ValidFile() || !replacement->ValidFile()) return kFlatErrNotOpen;
+  ++fChanges;
   platform::SetLastHostFailure(platform::HostFailure::kNone);
   int32_t status = replacement->fFile->Flush() ? kFlatErrNone : kFlatErrFailed;
   if (status == kFlatErrNone && !gFileSystem.Replace(fFile, replacement->fFile)) status = kFlatErrFailed;
@@ -142,6 +147,7 @@ void FlatFile::DiscardReplacement(FlatFile* replacement) {
 int32_t FlatFile::BeginShadow() {
   if (!ValidFile()) return kFlatErrNotOpen;
   if (fShadow != nullptr) return kFlatErrNone;
+  ++fChanges;
   auto shadow = std::make_unique<FlatFile>();
   int32_t status = OpenReplacement(shadow.get());
   if (status != kFlatErrNone) return status;
@@ -171,12 +177,14 @@ int32_t FlatFile::BeginShadow() {
 
 int32_t FlatFile::CommitShadow() {
   if (fShadow == nullptr) return kFlatErrNone;
+  ++fChanges;
   const std::unique_ptr<FlatFile> shadow = std::move(fShadow);
   return Replace(shadow.get());
 }
 
 void FlatFile::AbandonShadow() {
   if (fShadow == nullptr) return;
+  ++fChanges;
   DiscardReplacement(fShadow.get());
   fShadow.reset();
 }

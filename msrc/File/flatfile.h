@@ -86,6 +86,11 @@ class FlatFile {
   void AbandonShadow();
   bool InShadow() const { return fShadow != nullptr; }
 
+  // Goes up whenever the bytes this object reads may have changed: an open,
+  // a close, a write, a size change, a replacement, a shadow begun, kept or
+  // thrown away. Bytes read earlier are still the file's while it stays.
+  uint32_t Changes() const { return fChanges; }
+
   // The host's cause of the last failure of this object's file calls (its
   // open included): why the file is not writable after an Open that fell back
   // to reading, why a write or a replacement failed. kNone when nothing
@@ -99,6 +104,7 @@ class FlatFile {
   int32_t Note(int32_t status);
 
   FSFile* fFile = nullptr;
+  uint32_t fChanges = 0;
   bool fWritable = false;
   bool fReadOnlyAccess = false;
   platform::HostFailure fFailure = platform::HostFailure::kNone;

@@ -9,7 +9,8 @@
 // path. The report "XASSERT failure in file %s, line %d : (%s) %s" is
 // formatted (cut to 1023 characters) and discarded; the result is always
 // false. Only when the calling thread is the stop thread does it throw a
-// Terminate carrying the report.
+// Terminate carrying the report. (A report that neither an observer nor a
+// Terminate would carry is not formatted at all.)
 bool XASSERT(const char* sourcePath, int32_t line, const char* condition, const char* message);
 
 // The stop thread is process-wide and 0 (none) unless set here; the system

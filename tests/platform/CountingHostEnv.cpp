@@ -148,3 +148,8 @@ std::unique_ptr<platform::FolderListing> CountingHostEnv::ListFolder(std::string
   ++fState->tally.calls;
   return HostEnvWrapper::ListFolder(windowsFolder);
 }
+
+std::vector<bool> CountingHostEnv::MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) {
+  ++fState->tally.calls;
+  return HostEnvWrapper::MayHold(windowsFolder, names);
+}

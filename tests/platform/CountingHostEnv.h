@@ -9,7 +9,7 @@
 
 // What the files opened through a CountingHostEnv asked of the host.
 struct HostTally {
-  int64_t calls = 0;  // every call: opens, removals, listings and each file call
+  int64_t calls = 0;  // every call: opens, removals, listings, look-ups and each file call
   int64_t reads = 0;
   int64_t writes = 0;
   int64_t flushes = 0;
@@ -54,6 +54,7 @@ class CountingHostEnv : public platform::HostEnvWrapper {
   bool RemoveHostFile(std::string_view hostPath) override;
   bool MakeHostFolders(std::string_view hostFolder) override;
   bool RenameHostFile(std::string_view fromPath, std::string_view toPath) override;
+  std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) override;
 
   // Shared with the files, which may outlive the environment.
   struct State {

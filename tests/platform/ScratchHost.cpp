@@ -65,6 +65,9 @@ class DriveFolderEnv : public platform::HostEnvWrapper {
     return WindowsPath(HostEnvWrapper::CanonicalPath(HostPath(windowsPath)));
   }
   std::string DataFolder() override { return fData; }
+  std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) override {
+    return HostEnvWrapper::MayHold(HostPath(windowsFolder), names);
+  }
 
  private:
   std::string fScratch;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "tests/platform/ScratchFolder.h"
 
@@ -104,6 +105,29 @@ TEST_F(WinePathMapperTest, PrefixWithoutDrives) {
   EXPECT_EQ(noPrefix.Map("\\x"), "");
   WinePathMapper notAFolder(fPrefix.Path("notes.txt"));
   EXPECT_EQ(notAFolder.Map("C:\\x"), "");
+}
+
+// False only where an open of the folder and the name would find nothing:
+// names in any case, folders among them, through a folder spelled in another
+// case than on disk, and through one written as it is.
+TEST_F(WinePathMapperTest, MayHoldAnswersFalseOnlyForNamesThatAreNotThere) {
+  fPrefix.WriteFile("drive_c/Games/The Velt/GameData/UserObjects/chair.SPF", "sprites");
+  fPrefix.MakeFolder("drive_c/Games/The Velt/GameData/UserObjects/Chair.dir");
+  const std::vector<std::string> names = {"chair.iff", "chair.spf", "chair.stx", "chair.dir", "CHAIR.IFF"};
+  const std::vector<bool> expected = {true, true, false, true, true};
+  for (const char* folder : {"C:\\Games\\The Velt\\GameData\\UserObjects\\", "c:/games/THE VELT/gamedata/userobjects",
+                             "C:\\Games\\The Velt\\GameData\\Nope\\..\\UserObjects"}) {
+    EXPECT_EQ(fMapper.MayHold(folder, names), expected) << folder;
+    for (size_t i = 0; i < names.size(); ++i) {
+      const bool found = std::filesystem::exists(fMapper.Map(std::string(folder) + "\\" + names[i]));
+      EXPECT_EQ(found, expected[i]) << folder << " " << names[i];
+    }
+  }
+  // A missing folder holds nothing; an unreachable one and names that are
+  // not single names cannot be told.
+  EXPECT_EQ(fMapper.MayHold("C:\\Games\\Gone\\", {"chair.iff"}), std::vector<bool>{false});
+  EXPECT_EQ(fMapper.MayHold("Q:\\x\\", {"chair.iff"}), std::vector<bool>{true});
+  EXPECT_EQ(fMapper.MayHold("C:\\Games\\", {"", ".", "..", "a\\b", "a/b"}), std::vector<bool>(5, true));
 }
 
 class WinePathMapperRelativeTest : public WinePathMapperTest {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,8 @@
 #include "msrc/File/ObjResFile.h"
 #include "msrc/File/ResolveResFile.h"
 #include "msrc/File/StdResFile.h"
+#include "platform/HostEnv.h"
+#include "platform/HostEnvWrapper.h"
 #include "tests/msrc/File/IFF2Builder.h"
 #include "tests/msrc/File/IFF2Fixture.h"
 
@@ -153,6 +157,90 @@ TEST_F(FileGroupMembersTest, AnObjectFolderBesideTheObjectFile) {
   EXPECT_FALSE(folderOnly.IsWritable());
   folderOnly.ReleaseResource(shadow);
   EXPECT_EQ(folderOnly.Error(), 0);
+}
+
+// The group asks the host once which companions are there and tries only
+// those: a companion that comes or goes between two opens, or that differs
+// from the entry only in case, is found exactly when it is there.
+TEST_F(FileGroupMembersTest, CompanionsAreFoundWhenTheyAreThereAndOnlyThen) {
+  WriteMapped("t.iff", "OBJD", 1, "object");
+  const auto membersNow = [] {
+    ObjResFile group;
+    EXPECT_EQ(group.Open(Path("c:\\x\\t")), 0);
+    return MemberExtensions(group);
+  };
+  EXPECT_THAT(membersNow(), ElementsAre(".iff"));
+
+  WriteMapped("T.SPF", "SPR#", 2, "sprite");
+  fDrive.MakeFolder("x/t.Dir");
+  fDrive.WriteFile("x/t.Dir/_128_extra.OBJ", "extra");
+  // Members go by the paths they were asked for.
+  EXPECT_THAT(membersNow(), ElementsAre(".iff", ".spf", ".dir"));
+  {
+    ObjResFile group;
+    ASSERT_EQ(group.Open(Path("c:\\x\\t")), 0);
+    EXPECT_EQ(BytesOf(group.GetResource(kSpr, 2, nullptr)), "sprite");
+    MHandle extra = group.GetResource(kObjd, 128, nullptr);
+    EXPECT_EQ(BytesOf(extra), "extra");
+    group.ReleaseResource(extra);
+  }
+
+  fDrive.Remove("x/T.SPF");
+  WriteMapped("t.stx", "STR#", 3, "strings");
+  EXPECT_THAT(membersNow(), ElementsAre(".iff", ".stx", ".dir"));
+  fDrive.Remove("x/t.Dir/_128_extra.OBJ");
+  std::filesystem::remove(fDrive.HostPath("x/t.Dir"));
+  fDrive.Remove("x/t.stx");
+  EXPECT_THAT(membersNow(), ElementsAre(".iff"));
+}
+
+// A companion that is not there answers what its file class answers for a
+// missing file, so a group where nothing opens fails as before.
+TEST_F(FileGroupMembersTest, AMissingCompanionFailsAsItsFileClassDoes) {
+  for (const int32_t kind : {SeqResFile::kKindIFF, SeqResFile::kKindIFF2, SeqResFile::kKindResolve}) {
+    std::unique_ptr<iResFile> alone(SeqResFile::MakeMember(kind));
+    const int32_t missing = alone->Open(Path("c:\\x\\none.cmp"));
+    SeqResFile group;
+    group.AddComponent(SeqResFile::kKindIFF2, ".iff");
+    group.AddComponent(kind, ".cmp");
+    EXPECT_EQ(group.Open(Path("c:\\x\\none")), missing) << kind;
+    EXPECT_EQ(group.CountFiles(), 0);
+  }
+}
+
+// What the host is asked for an object file without companions: the file
+// itself is opened, and the companions cost one question, not an open (or a
+// listing) each.
+TEST_F(FileGroupMembersTest, ALoneObjectFileCostsOneOpenAndOneQuestion) {
+  class Recording : public platform::HostEnvWrapper {
+   public:
+    using HostEnvWrapper::HostEnvWrapper;
+    std::unique_ptr<platform::HostFile> OpenFile(std::string_view path,
+                                                 const platform::FileOpenOptions& options) override {
+      fAsked.push_back("open " + std::string(path));
+      return HostEnvWrapper::OpenFile(path, options);
+    }
+    std::unique_ptr<platform::FolderListing> ListFolder(std::string_view folder) override {
+      fAsked.push_back("list " + std::string(folder));
+      return HostEnvWrapper::ListFolder(folder);
+    }
+    std::vector<bool> MayHold(std::string_view folder, const std::vector<std::string>& names) override {
+      std::string question = "may " + std::string(folder);
+      for (const std::string& name : names) question += " " + name;
+      fAsked.push_back(question);
+      return HostEnvWrapper::MayHold(folder, names);
+    }
+    std::vector<std::string> fAsked;
+  };
+  WriteMapped("t.iff", "OBJD", 1, "object");
+  Recording recording(&platform::HostEnv::Current());
+  platform::HostEnv* previous = platform::HostEnv::Replace(&recording);
+  {
+    ObjResFile group;
+    EXPECT_EQ(group.Open(Path("c:\\x\\t")), 0);
+  }
+  platform::HostEnv::Replace(previous);
+  EXPECT_THAT(recording.fAsked, ElementsAre("may c:\\x\\ t.spf t.stx t.dir", "open c:\\x\\t.iff"));
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 // What an IFFResFile2 asks of the host: an open through the map reads the
 // file header and the map and nothing else, a load is one read of header and
-// payload where the start of the next block is known, and a Close that wrote
-// nothing pushes nothing to the device. The answers are the same whichever
-// way the bytes come in.
+// payload where the start of the next block is known, a listing by index
+// reads the resources that lie close behind along in the same read, and a
+// Close that wrote nothing pushes nothing to the device. The answers are the
+// same whichever way the bytes come in.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -199,6 +201,61 @@ TEST_F(IFFResFile2HostWorkTest, OnlyACloseAfterAWriteFlushes) {
     // The Close itself, and the header that names the new map.
     EXPECT_EQ(Since().flushes, 2);
   }
+}
+
+// Definitions 1 to 6 with 500 bytes of strings between each two, then a
+// large block, then definition 7; mapped.
+std::string SpreadFile() {
+  IFF2Builder built;
+  IFF2Builder::MapType objects{"OBJD", {}};
+  IFF2Builder::MapType strings{"STR#", {}};
+  for (int16_t id = 1; id <= 7; ++id) {
+    if (id == 7) strings.entries.push_back({built.Block("STR#", 99, 0, "", std::string(10000, 'z')), 99, 0, ""});
+    const std::string payload(200, static_cast<char>('0' + id));
+    objects.entries.push_back({built.Block("OBJD", id, 0, "", payload), id, 0, ""});
+    if (id < 6) strings.entries.push_back({built.Block("STR#", id, 0, "", std::string(500, 's')), id, 0, ""});
+  }
+  const std::string map = IFF2Builder::MapPayload(0, {objects, strings});
+  built.SetMapOffset(static_cast<uint32_t>(built.Block("rsmp", 0, 0x0010, "", map)));
+  return built.Bytes();
+}
+
+// A listing goes through a type by index: definitions that lie close behind
+// the one it asks for come in the same read, a far one in a read of its own,
+// and each hands out its own payload.
+TEST_F(IFFResFile2HostWorkTest, AListingReadsCloseResourcesAlong) {
+  WriteFile(SpreadFile());
+  IFFResFile2 file;
+  ASSERT_EQ(file.Open(fPath), 0);
+  ASSERT_TRUE(file.OpenedFromMap());
+  Since();
+  for (int16_t index = 1; index <= 7; ++index) {
+    MHandle handle = file.GetIndResource(kObjd, index, nullptr);
+    EXPECT_EQ(BytesOf(handle), std::string(200, static_cast<char>('0' + index))) << index;
+  }
+  EXPECT_EQ(Since().reads, 2);
+  EXPECT_EQ(file.Close(), 0);
+  EXPECT_EQ(fCounting.Tally().readsPastEnd, 0);
+}
+
+// Bytes read along are forgotten once the file changes: a definition
+// rewritten after they were read is loaded as it is now.
+TEST_F(IFFResFile2HostWorkTest, BytesReadAlongDoNotOutliveAChange) {
+  WriteFile(SpreadFile());
+  IFFResFile2 file;
+  ASSERT_EQ(file.Open(fPath), 0);
+  EXPECT_NE(file.GetIndResource(kObjd, 1, nullptr), nullptr);
+  MHandle fourth = file.GetResource(kObjd, 4, nullptr);
+  ASSERT_EQ(BytesOf(fourth), std::string(200, '4'));
+  std::memset(LockMHandle(fourth), 'n', 200);
+  UnlockMHandle(fourth);
+  file.WriteResource(fourth);
+  ASSERT_EQ(file.Error(), 0);
+  file.DetachResource(fourth);
+  DisposeMHandle(fourth);
+  EXPECT_EQ(BytesOf(file.GetIndResource(kObjd, 4, nullptr)), std::string(200, 'n'));
+  EXPECT_EQ(BytesOf(file.GetIndResource(kObjd, 5, nullptr)), std::string(200, '5'));
+  EXPECT_EQ(file.Close(), 0);
 }
 
 }  // namespace
