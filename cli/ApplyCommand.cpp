@@ -118,9 +118,9 @@ ApplyCommand::ApplyCommand(CLI::App& app, bool terminal)
   fCommand->add_option("TABLE", fTable, "The table: CSV or JSON, as `catalogue` wrote it, edited")->required();
   fCommand->add_flag("--dry-run", fDryRun, "Print what would change, and write nothing");
   fCommand->footer(
-      "Rows name their objects by entry and id. Edit a sort's number or its name (function_name, subsort_name, "
-      "room_name, downtown_boxes); rows whose objects already have their sorts are skipped. Nothing is written "
-      "while any row is bad.");
+      "Rows name their objects by entry and id. For each sort edit its number or its name (function_name, "
+      "subsort_name, room_name, downtown_boxes) and empty the other, or edit both to agree; an empty cell is not "
+      "read. Rows whose objects already have their sorts are skipped, and nothing is written while any row is bad.");
 }
 
 int ApplyCommand::Run(std::ostream& out, std::ostream& err) {
@@ -178,7 +178,7 @@ int ApplyCommand::Run(std::ostream& out, std::ostream& err) {
   }
 
   ProgressLine progress(err, out, fTerminal);
-  progress.Start("Reading", plans.size());
+  progress.Start("Checking", plans.size());
   size_t done = 0;
   for (auto& [file, plan] : plans) {
     progress.Show(done++);
