@@ -95,10 +95,4 @@ TEST_F(CatalogueCommandTest, JsonHasTheSameRowsWithNumbersAsNumbers) {
   EXPECT_EQ(rows[3]["downtown_boxes"], "Dining, Street");
 }
 
-TEST_F(CatalogueCommandTest, OneFormatAtATime) {
-  const CliRun run = RunCli({"catalogue", "--csv", "--json"});
-  EXPECT_NE(run.code, 0);
-  EXPECT_EQ(run.out, "");
-}
-
 }  // namespace
