@@ -7,9 +7,7 @@
 #include "msrc/File/IFFResFile2.h"
 #include "msrc/File/resfile.h"
 
-namespace {
-
-bool ParseId(const std::string& text, int16_t* id) {
+bool ObjectFileArgument::ParseId(const std::string& text, int16_t* id) {
   size_t at = text.empty() || (text[0] != '-' && text[0] != '+') ? 0 : 1;
   if (at == text.size()) return false;
   int32_t number = 0;
@@ -23,8 +21,6 @@ bool ParseId(const std::string& text, int16_t* id) {
   *id = static_cast<int16_t>(number);
   return true;
 }
-
-}  // namespace
 
 std::ostream& ObjectFileArgument::Fail(std::ostream& err) const { return err << "velt-sort: " << fArgument << ": "; }
 
@@ -48,17 +44,30 @@ bool ObjectFileArgument::Load(const std::string& argument, std::ostream& err) {
     return false;
   }
   if (ObjectFile::ListObjects(fEntry, &fObjects) == kResErrNone) return true;
+  Fail(err) << UnreadableReason(fEntry) << "\n";
+  return false;
+}
+
+std::string ObjectFileArgument::UnreadableReason(const StringBuffer& entry) {
   // The group answers with whichever component failed last; the ".iff"
   // itself tells why it could not be read.
+  FixedStringBuffer<260> file;
+  ObjectFile::FilePathFor(entry, &file);
   IFFResFile2 alone;
   const int32_t status = alone.Open(file);
   alone.Close();
-  if (status == kResErrNotIff) {
-    Fail(err) << "not an IFF file of a version this program reads\n";
-    return false;
+  if (status == kResErrNotIff) return "not an IFF file of a version this program reads";
+  return "cannot be opened: it is unreadable or another program is using it (error " + std::to_string(status) + ")";
+}
+
+std::string ObjectFileArgument::WhyNotListed(const StringBuffer& entry, int16_t id) {
+  SortValues ignored;
+  if (ObjectFile::LoadSorts(entry, id, &ignored) != LoadResult::kNotFound) {
+    return "object definition " + std::to_string(id) +
+           " belongs to a group and does not lead it, so it is not on the object list; the group is listed under "
+           "its lead definition";
   }
-  Fail(err) << "cannot be opened: it is unreadable or another program is using it (error " << status << ")\n";
-  return false;
+  return "no object with id " + std::to_string(id) + " on the object list";
 }
 
 const ListedObject* ObjectFileArgument::Find(const std::string& idArgument, std::ostream& err) const {
@@ -70,14 +79,7 @@ const ListedObject* ObjectFileArgument::Find(const std::string& idArgument, std:
   for (const ListedObject& object : fObjects) {
     if (object.fId == id) return &object;
   }
-  SortValues ignored;
-  if (ObjectFile::LoadSorts(fEntry, id, &ignored) != LoadResult::kNotFound) {
-    Fail(err) << "object definition " << id
-              << " belongs to a group and does not lead it, so it is not on the object list; the group is listed "
-                 "under its lead definition\n";
-  } else {
-    Fail(err) << "no object with id " << id << " on the object list\n";
-  }
+  Fail(err) << WhyNotListed(fEntry, id) << '\n';
   return nullptr;
 }
 

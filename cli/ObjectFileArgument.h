@@ -33,6 +33,13 @@ class ObjectFileArgument {
   // The object's four sorts as the organizer loads them.
   bool ReadSorts(int16_t id, SortValues* values, std::ostream& err) const;
 
+  // An ID argument: a whole decimal number from -32768 to 32767.
+  static bool ParseId(const std::string& text, int16_t* id);
+  // Why the object list of a listed file could not be read.
+  static std::string UnreadableReason(const StringBuffer& entry);
+  // Why `id` is not on the object list of the file, which could be read.
+  static std::string WhyNotListed(const StringBuffer& entry, int16_t id);
+
  private:
   std::ostream& Fail(std::ostream& err) const;
 

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/core/BackupStore.h"
+#include "cli/ApplyCommand.h"
+#include "cli/CatalogueCommand.h"
 #include "cli/CliCommand.h"
 #include "cli/FilesCommand.h"
 #include "cli/IffCommand.h"
@@ -17,7 +19,7 @@
 #include "cli/StringsCommand.h"
 #include "VeltVersion.h"
 
-int RunVeltSort(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+int RunVeltSort(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool errIsTerminal) {
   // The parser reads argv[0] as the program name; a caller without one gets
   // the default name and no arguments.
   static const char* const kNoArguments[] = {"velt-sort", nullptr};
@@ -42,6 +44,8 @@ int RunVeltSort(int argc, const char* const* argv, std::ostream& out, std::ostre
   commands.push_back(std::make_unique<ShowCommand>(app));
   commands.push_back(std::make_unique<SetCommand>(app));
   commands.push_back(std::make_unique<RestoreCommand>(app));
+  commands.push_back(std::make_unique<CatalogueCommand>(app));
+  commands.push_back(std::make_unique<ApplyCommand>(app, errIsTerminal));
   commands.push_back(std::make_unique<StringsCommand>(app));
 
   try {

@@ -6,11 +6,12 @@
 
 #include "msrc/Objects/SortVocabulary.h"
 
+const char* const kSortNumberRange = "a whole number from -32768 to 65535";
+
 namespace {
 
 constexpr int32_t kSmallest = -32768;
 constexpr int32_t kLargest = 65535;
-constexpr const char* kNumberRange = "a whole number from -32768 to 65535";
 
 bool LooksLikeNumber(const std::string& text) {
   return !text.empty() && ((text[0] >= '0' && text[0] <= '9') || text[0] == '-' || text[0] == '+');
@@ -39,7 +40,7 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-bool ParseDowntownNames(const std::string& text, int32_t* value, std::string* error) {
+bool ParseDowntownNames(const std::string& text, const std::string& named, int32_t* value, std::string* error) {
   const std::span<const DowntownBox> boxes = DowntownBoxes();
   const std::unique_ptr<bool[]> ticked(new bool[boxes.size()]());
   if (!Trimmed(text).empty()) {
@@ -49,9 +50,8 @@ bool ParseDowntownNames(const std::string& text, int32_t* value, std::string* er
       const std::string name = Trimmed(text.substr(start, comma == std::string::npos ? comma : comma - start));
       const int32_t box = FindDowntownBox(name.c_str());
       if (box < 0) {
-        *error = "unknown downtown box " + Quoted(name) + " in --downtown " + Quoted(text) +
-                 "; give a comma-separated list of " + DowntownNames() + " (an empty list ticks no box), or " +
-                 kNumberRange;
+        *error = "unknown downtown box " + Quoted(name) + " in " + named + "; give a comma-separated list of " +
+                 DowntownNames() + " (an empty list ticks no box)";
         return false;
       }
       ticked[static_cast<size_t>(box)] = true;
@@ -103,14 +103,9 @@ bool ParseSortNumber(const std::string& text, int32_t* value) {
   return true;
 }
 
-bool ParseSortOption(SortOption option, const std::string& text, int32_t functionSort, int32_t* value,
-                     std::string* error) {
-  const std::string named = std::string(SortOptionName(option)) + " " + Quoted(text);
-  if (LooksLikeNumber(text)) {
-    if (ParseSortNumber(text, value)) return true;
-    *error = "bad number in " + named + ": give " + kNumberRange + ", or a name";
-    return false;
-  }
+bool ParseSortName(SortOption option, const std::string& label, const std::string& text, int32_t functionSort,
+                   int32_t* value, std::string* error) {
+  const std::string named = label + " " + Quoted(text);
   int32_t item = -1;
   switch (option) {
     case SortOption::kFunction:
@@ -129,12 +124,22 @@ bool ParseSortOption(SortOption option, const std::string& text, int32_t functio
       }
       break;
     case SortOption::kDowntown:
-      return ParseDowntownNames(text, value, error);
+      return ParseDowntownNames(text, named, value, error);
   }
-  if (item < 0) {
-    *error += ", or " + std::string(kNumberRange);
-    return false;
-  }
+  if (item < 0) return false;
   *value = SortValueForItem(item);
   return true;
+}
+
+bool ParseSortOption(SortOption option, const std::string& text, int32_t functionSort, int32_t* value,
+                     std::string* error) {
+  if (LooksLikeNumber(text)) {
+    if (ParseSortNumber(text, value)) return true;
+    *error = "bad number in " + std::string(SortOptionName(option)) + " " + Quoted(text) + ": give " +
+             kSortNumberRange + ", or a name";
+    return false;
+  }
+  if (ParseSortName(option, SortOptionName(option), text, functionSort, value, error)) return true;
+  *error += ", or " + std::string(kSortNumberRange);
+  return false;
 }

@@ -28,5 +28,13 @@ const char* SortOptionName(SortOption option);
 bool ParseSortOption(SortOption option, const std::string& text, int32_t functionSort, int32_t* value,
                      std::string* error);
 
+// A name alone, as ParseSortOption reads one; `label` names where the text
+// came from in the error ("--room", "room_name").
+bool ParseSortName(SortOption option, const std::string& label, const std::string& text, int32_t functionSort,
+                   int32_t* value, std::string* error);
+
 // A whole decimal number from -32768 to 65535, with an optional sign.
 bool ParseSortNumber(const std::string& text, int32_t* value);
+
+// The range of ParseSortNumber in words, for messages.
+extern const char* const kSortNumberRange;

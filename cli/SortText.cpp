@@ -35,28 +35,43 @@ int32_t DowntownBitsWithoutBox(int32_t downtown) {
   return downtown & kStoredBits & ~boxed;
 }
 
-void WriteSortLines(const SortValues& values, std::ostream& out) {
+ShownSorts ShownSortNames(const SortValues& values) {
+  if (values.InBuyCatalogue()) return ItemNames(values);
   // The controls of an object outside the catalogue stay as the reset left
   // them: item 0 everywhere and no tick.
-  const bool shown = values.InBuyCatalogue();
-  const std::string none = FunctionSortItems()[0];
+  ShownSorts names;
+  names.fFunction = names.fSubsort = names.fRoom = FunctionSortItems()[0];
+  return names;
+}
 
-  WriteLine(out, "function", shown ? ItemText(FunctionSortItems(), SortItemForValue(values.fFunction)) : none,
-            values.fFunction);
-  out << ")\n";
-  WriteLine(out, "subsort", shown ? SubsortName(values.fFunction, values.fSubsort) : none, values.fSubsort);
-  out << ")\n";
-  WriteLine(out, "room", shown ? ItemText(RoomSortItems(), SortItemForValue(values.fRoom)) : none, values.fRoom);
-  out << ")\n";
-
-  std::string ticked;
+ShownSorts ItemNames(const SortValues& values) {
+  ShownSorts names;
+  names.fFunction = ItemText(FunctionSortItems(), SortItemForValue(values.fFunction));
+  names.fSubsort = SubsortName(values.fFunction, values.fSubsort);
+  names.fRoom = ItemText(RoomSortItems(), SortItemForValue(values.fRoom));
   const std::span<const DowntownBox> boxes = DowntownBoxes();
-  for (size_t i = 0; shown && i < boxes.size(); ++i) {
+  for (size_t i = 0; i < boxes.size(); ++i) {
     if (!DowntownBoxTicked(values.fDowntown, static_cast<int32_t>(i))) continue;
-    if (!ticked.empty()) ticked += ", ";
-    ticked += boxes[i].fText;
+    if (!names.fDowntown.empty()) names.fDowntown += ", ";
+    names.fDowntown += boxes[i].fText;
   }
-  WriteLine(out, "downtown", ticked, values.fDowntown);
+  return names;
+}
+
+std::string ValueWithName(int32_t value, const std::string& shown) {
+  if (shown.empty()) return std::to_string(value);
+  return std::to_string(value) + " (" + shown + ")";
+}
+
+void WriteSortLines(const SortValues& values, std::ostream& out) {
+  const ShownSorts shown = ShownSortNames(values);
+  WriteLine(out, "function", shown.fFunction, values.fFunction);
+  out << ")\n";
+  WriteLine(out, "subsort", shown.fSubsort, values.fSubsort);
+  out << ")\n";
+  WriteLine(out, "room", shown.fRoom, values.fRoom);
+  out << ")\n";
+  WriteLine(out, "downtown", shown.fDowntown, values.fDowntown);
   const int32_t loose = DowntownBitsWithoutBox(values.fDowntown);
   if (loose != 0) out << "; bits without a box: " << loose;
   out << ")\n";

@@ -20,6 +20,26 @@
 // as the controls show it, reset to "None" with no box ticked.
 void WriteSortLines(const SortValues& values, std::ostream& out);
 
+// Names for an object's sorts: the item of each list that the value selects
+// (empty when the subsort list has no item for it) and the downtown boxes
+// its bits tick, in box order, separated by ", ".
+struct ShownSorts {
+  std::string fFunction;
+  std::string fSubsort;
+  std::string fRoom;
+  std::string fDowntown;
+};
+// What the sort controls show: the items and boxes of the values, but for an
+// object that is not in the buy catalogue the controls as the reset leaves
+// them, "None" in each list and no box ticked.
+ShownSorts ShownSortNames(const SortValues& values);
+// The items and boxes of the values, in or out of the catalogue.
+ShownSorts ItemNames(const SortValues& values);
+
+// A stored value with the name shown for it: "8 (Electronics)", or just the
+// number when `shown` is empty.
+std::string ValueWithName(int32_t value, const std::string& shown);
+
 // The item of the subsort list of `functionSort` that the controls select
 // for `subsort`; empty when the list has no such item.
 std::string SubsortName(int32_t functionSort, int32_t subsort);

@@ -7,6 +7,8 @@
 #include <shellapi.h>
 
 #include "platform/Win32Text.h"
+#else
+#include <unistd.h>
 #endif
 
 namespace platform {
@@ -36,6 +38,15 @@ ConsoleSession::~ConsoleSession() {
     std::fflush(stderr);
     ::SetConsoleOutputCP(fRestoreOutputPage);
   }
+#endif
+}
+
+bool ConsoleSession::ErrorIsTerminal() {
+#ifdef _WIN32
+  DWORD mode = 0;
+  return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+#else
+  return ::isatty(STDERR_FILENO) == 1;
 #endif
 }
 

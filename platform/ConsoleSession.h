@@ -17,6 +17,10 @@ class ConsoleSession {
   ConsoleSession(const ConsoleSession&) = delete;
   ConsoleSession& operator=(const ConsoleSession&) = delete;
 
+  // Whether the process's standard error shows on a terminal (a console on
+  // Windows), as opposed to a file or a pipe.
+  static bool ErrorIsTerminal();
+
   int argc() const { return static_cast<int>(fArguments.size()); }
   // argv()[argc()] is null, as in main's.
   const char* const* argv() const { return fPointers.data(); }

@@ -63,6 +63,81 @@ iResFile* Holder(ObjResFile& group, MHandle handle) {
   return nullptr;
 }
 
+// Reads the sorts of definition `id` from an open file, after normalising
+// the record in memory.
+LoadResult SortsIn(iResFile& file, int16_t id, SortValues* values) {
+  MHandle handle = file.GetResource(kObjdType, id, SwizzleDefinition);
+  if (handle == nullptr) return LoadResult::kNotFound;
+  NormalizeDefinition(handle);
+  DefinitionSorts sorts;
+  if (!ReadDefinitionSorts(handle, &sorts)) return LoadResult::kNotFound;
+  values->fDowntown = sorts.fDowntown;
+  values->fRoom = sorts.fRoom;
+  values->fFunction = sorts.fFunction;
+  values->fSubsort = sorts.fSubsort;
+  return values->InBuyCatalogue() ? LoadResult::kLoaded : LoadResult::kNotInCatalogue;
+}
+
+// Whether sorts read from a record are the low 16 bits of `values`.
+bool SameStoredSorts(const SortValues& stored, const SortValues& values) {
+  const DefinitionSorts wanted = StoredSorts(values);
+  return stored.fRoom == wanted.fRoom && stored.fFunction == wanted.fFunction &&
+         stored.fSubsort == wanted.fSubsort && stored.fDowntown == wanted.fDowntown;
+}
+
+// What writing one definition's sorts into an open group came to.
+struct WriteOutcome {
+  bool fFound = false;  // the definition was there to be written
+  // Where a failure happened: the backup before the first write, or the write.
+  SaveResult::Stage fStage = SaveResult::Stage::kWrite;
+  int32_t fError = kResErrNone;
+  platform::HostFailure fCause = platform::HostFailure::kNone;
+};
+
+WriteOutcome WriteSorts(ObjResFile& group, const SortChange& change) {
+  WriteOutcome outcome;
+  MHandle handle = group.GetResource(kObjdType, change.fId, SwizzleDefinition);
+  if (handle == nullptr) return outcome;
+  NormalizeDefinition(handle);
+  if (!WriteDefinitionSorts(handle, StoredSorts(change.fSorts))) return outcome;
+  outcome.fFound = true;
+
+  // The file's bytes are copied aside before its first write in this run; a
+  // copy that cannot be made stops the save.
+  if (SaveResult backup = ObjectFile::BackUpBeforeWrite(group, handle); !backup.Succeeded()) {
+    outcome.fStage = SaveResult::Stage::kBackup;
+    outcome.fError = backup.fError;
+    outcome.fCause = backup.fCause;
+    return outcome;
+  }
+  iResFile* holder = Holder(group, handle);
+  group.WriteResource(handle);
+  outcome.fError = group.Error();
+  if (outcome.fError != kResErrNone && holder != nullptr) {
+    // The chain answers with the last writable member it asked, which says
+    // "not mine" whenever the holder was read-only or asked earlier; the
+    // holder's own state tells what really happened.
+    const int32_t holderError = holder->Error();
+    if (!holder->IsWritable()) {
+      outcome.fError = kResErrNotWritable;
+    } else if (holderError != kResErrNone) {
+      outcome.fError = holderError;
+    }
+  }
+  if (outcome.fError != kResErrNone) outcome.fCause = CauseIn(holder);
+  return outcome;
+}
+
+// Opens the group on `entry` for reading its objects: 0, or the group's
+// error.
+int32_t OpenGroup(const StringBuffer& entry, ObjResFile* group) {
+  FixedStringBuffer<kPathCapacity> path;
+  if (!ObjectFile::GroupPathFor(entry, &path)) return kResErrNoSuchFile;
+  const int32_t opened = group->Open(path);
+  if (!group->ValidFile()) return opened != kResErrNone ? opened : kResErrNotOpen;
+  return kResErrNone;
+}
+
 }  // namespace
 
 bool ObjectFile::GroupPathFor(const StringBuffer& entry, StringBuffer* out) {
@@ -97,13 +172,10 @@ bool ObjectFile::EntryForFile(const StringBuffer& filePath, StringBuffer* entry)
 
 int32_t ObjectFile::ListObjects(const StringBuffer& entry, std::vector<ListedObject>* objects) {
   objects->clear();
-  FixedStringBuffer<kPathCapacity> path;
-  if (!GroupPathFor(entry, &path)) return kResErrNoSuchFile;
   ObjResFile group;
-  const int32_t opened = group.Open(path);
-  if (!group.ValidFile()) return opened != kResErrNone ? opened : kResErrNotOpen;
-  ListObjects(group, objects);
-  return kResErrNone;
+  const int32_t opened = OpenGroup(entry, &group);
+  if (opened == kResErrNone) ListObjects(group, objects);
+  return opened;
 }
 
 void ObjectFile::ListObjects(iResFile& file, std::vector<ListedObject>* objects) {
@@ -125,29 +197,45 @@ void ObjectFile::ListObjects(iResFile& file, std::vector<ListedObject>* objects)
   }
 }
 
+int32_t ObjectFile::ListObjectsWithSorts(const StringBuffer& entry, std::vector<ObjectSorts>* objects) {
+  objects->clear();
+  ObjResFile group;
+  const int32_t opened = OpenGroup(entry, &group);
+  if (opened != kResErrNone) return opened;
+  std::vector<ListedObject> listed;
+  ListObjects(group, &listed);
+  objects->reserve(listed.size());
+  for (const ListedObject& object : listed) {
+    ObjectSorts line;
+    line.fObject = object;
+    line.fLoad = SortsIn(group, object.fId, &line.fSorts);
+    objects->push_back(line);
+  }
+  return kResErrNone;
+}
+
 LoadResult ObjectFile::LoadSorts(const StringBuffer& entry, int16_t id, SortValues* values) {
   FixedStringBuffer<kPathCapacity> path;
   if (!GroupPathFor(entry, &path)) return LoadResult::kNotFound;
   ObjResFile group;
   group.Open(path);
-  MHandle handle = group.GetResource(kObjdType, id, SwizzleDefinition);
-  if (handle == nullptr) return LoadResult::kNotFound;
-  NormalizeDefinition(handle);
-  DefinitionSorts sorts;
-  if (!ReadDefinitionSorts(handle, &sorts)) return LoadResult::kNotFound;
-  values->fDowntown = sorts.fDowntown;
-  values->fRoom = sorts.fRoom;
-  values->fFunction = sorts.fFunction;
-  values->fSubsort = sorts.fSubsort;
-  return values->InBuyCatalogue() ? LoadResult::kLoaded : LoadResult::kNotInCatalogue;
+  return SortsIn(group, id, values);
 }
 
 SaveResult ObjectFile::SaveSorts(const StringBuffer& entry, int16_t id, const SortValues& values) {
+  const SortChange change{id, values};
+  return SaveSorts(entry, std::span<const SortChange>(&change, 1)).front();
+}
+
+std::vector<SaveResult> ObjectFile::SaveSorts(const StringBuffer& entry, std::span<const SortChange> changes) {
+  if (changes.empty()) return {};
   FixedStringBuffer<kPathCapacity> path;
-  if (!GroupPathFor(entry, &path)) return SaveResult::Failed(SaveResult::Stage::kOpen, kResErrNoSuchFile);
-  int32_t writeError = kResErrNone;
+  if (!GroupPathFor(entry, &path)) {
+    return std::vector<SaveResult>(changes.size(), SaveResult::Failed(SaveResult::Stage::kOpen, kResErrNoSuchFile));
+  }
+  std::vector<WriteOutcome> written(changes.size());
   int32_t closeError = kResErrNone;
-  platform::HostFailure cause = platform::HostFailure::kNone;
+  platform::HostFailure closeCause = platform::HostFailure::kNone;
   {
     ObjResFile group;
     const int32_t opened = group.Open(path);
@@ -156,51 +244,58 @@ SaveResult ObjectFile::SaveSorts(const StringBuffer& entry, int16_t id, const So
       // merely held.
       FixedStringBuffer<kPathCapacity> file;
       const bool present = FilePathFor(entry, &file) && gFileSystem.Exists(CTGString(file.Text()));
-      return SaveResult::Failed(SaveResult::Stage::kOpen,
-                                !present ? kResErrNoSuchFile : (opened != kResErrNone ? opened : kResErrNotOpen),
-                                present ? WhyNotOpened(file) : platform::HostFailure::kNotFound);
+      return std::vector<SaveResult>(
+          changes.size(),
+          SaveResult::Failed(SaveResult::Stage::kOpen,
+                             !present ? kResErrNoSuchFile : (opened != kResErrNone ? opened : kResErrNotOpen),
+                             present ? WhyNotOpened(file) : platform::HostFailure::kNotFound));
     }
-    MHandle handle = group.GetResource(kObjdType, id, SwizzleDefinition);
-    if (handle == nullptr) return SaveResult::NotFound();
-
-    NormalizeDefinition(handle);
-    if (!WriteDefinitionSorts(handle, StoredSorts(values))) return SaveResult::NotFound();
-
-    if (SaveResult backup = BackUpBeforeWrite(group, handle); !backup.Succeeded()) return backup;
-    iResFile* holder = Holder(group, handle);
-    group.WriteResource(handle);
-    writeError = group.Error();
-    if (writeError != kResErrNone && holder != nullptr) {
-      // The chain answers with the last writable member it asked, which says
-      // "not mine" whenever the holder was read-only or asked earlier; the
-      // holder's own state tells what really happened.
-      const int32_t holderError = holder->Error();
-      if (!holder->IsWritable()) {
-        writeError = kResErrNotWritable;
-      } else if (holderError != kResErrNone) {
-        writeError = holderError;
+    for (size_t i = 0; i < changes.size(); ++i) {
+      written[i] = WriteSorts(group, changes[i]);
+      if (written[i].fStage != SaveResult::Stage::kBackup) continue;
+      // Without its backup nothing more is written to the file.
+      for (size_t rest = i + 1; rest < changes.size(); ++rest) {
+        written[rest] = written[i];
+        written[rest].fFound = true;
       }
+      break;
     }
-    if (writeError != kResErrNone) cause = CauseIn(holder);
     // Closing destroys the members; the host says why it failed.
     platform::SetLastHostFailure(platform::HostFailure::kNone);
     closeError = group.Close();
-    if (writeError == kResErrNone && closeError != kResErrNone) cause = platform::LastHostFailure();
+    closeCause = platform::LastHostFailure();
   }
-  if (writeError == kResErrNone && closeError == kResErrNone) return SaveResult::Saved();
 
-  // Something failed, but what counts is what the file holds now: sorts
-  // that reached it were saved, whatever went wrong after them.
-  const SaveResult::Stage stage = writeError != kResErrNone ? SaveResult::Stage::kWrite : SaveResult::Stage::kClose;
-  const int32_t error = writeError != kResErrNone ? writeError : closeError;
-  SortValues stored;
-  if (LoadSorts(entry, id, &stored) != LoadResult::kNotFound) {
-    const DefinitionSorts wanted = StoredSorts(values);
-    if (stored.fRoom == wanted.fRoom && stored.fFunction == wanted.fFunction &&
-        stored.fSubsort == wanted.fSubsort && stored.fDowntown == wanted.fDowntown)
-      return SaveResult::SavedWithWarning(stage, error, cause);
+  // Where something failed, what counts is what the file holds now: sorts
+  // that reached it were saved, whatever went wrong after them. The file is
+  // read again, once, only then.
+  std::vector<SaveResult> results(changes.size());
+  ObjResFile now;
+  bool reread = false;
+  for (size_t i = 0; i < changes.size(); ++i) {
+    const WriteOutcome& outcome = written[i];
+    if (!outcome.fFound) {
+      results[i] = SaveResult::NotFound();
+      continue;
+    }
+    const bool writeFailed = outcome.fError != kResErrNone;
+    if (!writeFailed && closeError == kResErrNone) {
+      results[i] = SaveResult::Saved();
+      continue;
+    }
+    const SaveResult::Stage stage = writeFailed ? outcome.fStage : SaveResult::Stage::kClose;
+    const int32_t error = writeFailed ? outcome.fError : closeError;
+    const platform::HostFailure cause = writeFailed ? outcome.fCause : closeCause;
+    if (!reread) {
+      now.Open(path);
+      reread = true;
+    }
+    SortValues stored;
+    const bool held = SortsIn(now, changes[i].fId, &stored) != LoadResult::kNotFound &&
+                      SameStoredSorts(stored, changes[i].fSorts);
+    results[i] = held ? SaveResult::SavedWithWarning(stage, error, cause) : SaveResult::Failed(stage, error, cause);
   }
-  return SaveResult::Failed(stage, error, cause);
+  return results;
 }
 
 SaveResult ObjectFile::BackUpBeforeWrite(ObjResFile& group, MHandle handle) {

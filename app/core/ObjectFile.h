@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "app/core/ListedObject.h"
@@ -12,6 +13,21 @@
 class iResFile;
 class ObjResFile;
 struct MHandleRecord;
+
+// One line of an object list with the four sorts the organizer shows for it.
+struct ObjectSorts {
+  ListedObject fObject;
+  // kNotFound when the definition could not be read again by its id; the
+  // sorts are then all 0.
+  LoadResult fLoad = LoadResult::kNotFound;
+  SortValues fSorts;
+};
+
+// New sorts for one definition of a file, by resource id.
+struct SortChange {
+  int16_t fId = 0;
+  SortValues fSorts;
+};
 
 // The object definitions of one object file, reached through its file entry
 // (the file's folder and name without ".iff", as the file list keeps it).
@@ -50,12 +66,25 @@ class ObjectFile {
   // they were.
   static LoadResult LoadSorts(const StringBuffer& entry, int16_t id, SortValues* values);
 
+  // The object list of `entry` with each object's sorts as LoadSorts reads
+  // them, through one open of the group. Answers as ListObjects does.
+  static int32_t ListObjectsWithSorts(const StringBuffer& entry, std::vector<ObjectSorts>* objects);
+
   // Writes the low 16 bits of the four values into definition `id`: the
   // record is normalised (version 138, 216 bytes), its four sort words set,
   // and it is written back through the group; the group is then closed,
   // which stores the file's resource map. A write or close that fails is a
   // failure with its reason; so is a file that cannot be opened at all.
   static SaveResult SaveSorts(const StringBuffer& entry, int16_t id, const SortValues& values);
+  // The same for several definitions of one file through one open of the
+  // group: each is written as above, in the order given, and the group is
+  // closed once. One result per change, in the same order, each saying what
+  // the file holds for that definition, as the single save does: a write
+  // that fails does not stop the next, and when anything failed the file is
+  // read again to tell which sorts reached it. A file that cannot be opened
+  // fails every change with the same reason, and so does a file whose backup
+  // cannot be made (nothing is written to it then).
+  static std::vector<SaveResult> SaveSorts(const StringBuffer& entry, std::span<const SortChange> changes);
 
   // Every save calls this before it writes `handle` (a resource loaded from
   // `group`) back: the first time in the run that a file is to be written,

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/core/FileList.h"
+#include "bench/app/HostWalk.h"
 #include "msrc/Util/FixedStringBuffer.h"
 #include "platform/HostEnv.h"
 #include "platform/PosixHostEnv.h"
@@ -106,17 +107,6 @@ class GeneratedPrefix {
 GeneratedPrefix& Prefix() {
   static GeneratedPrefix prefix;
   return prefix;
-}
-
-// The floor: every folder listed and every file examined once.
-size_t WalkAndExamine(const fs::path& root) {
-  size_t files = 0;
-  std::error_code code;
-  for (auto it = fs::recursive_directory_iterator(root, code); !code && it != fs::recursive_directory_iterator();
-       it.increment(code)) {
-    if (fs::is_regular_file(fs::status(it->path(), code))) ++files;
-  }
-  return files;
 }
 
 double Milliseconds(std::chrono::steady_clock::duration duration) {

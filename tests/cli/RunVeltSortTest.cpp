@@ -12,7 +12,7 @@ TEST(RunVeltSortTest, HelpListsTheSubcommands) {
   const CliRun run = RunCli({"--help"});
   EXPECT_EQ(run.code, 0);
   EXPECT_NE(run.out.find("velt-sort"), std::string::npos) << run.out;
-  for (const char* command : {"files", "iff", "objects", "show", "set"}) {
+  for (const char* command : {"files", "iff", "objects", "show", "set", "catalogue", "apply"}) {
     EXPECT_NE(run.out.find(command), std::string::npos) << command << "\n" << run.out;
   }
   EXPECT_EQ(run.err, "");

@@ -241,6 +241,46 @@ TEST_F(ObjectFileTest, ADefinitionWithoutRoomAndFunctionSortIsNotInTheCatalogue)
   EXPECT_EQ(values, (SortValues{1, 0, 2, 0}));
 }
 
+// The whole list with its sorts through one open: each line as the list
+// shows it, with what loading that line's object shows; when the .spf
+// companion defines an id again, the line it adds shows the .iff's sorts,
+// which is the definition a lookup by id finds first.
+TEST_F(ObjectFileTest, TheListWithSortsHasEachLinesSortsAsLoadingShowsThem) {
+  DefinitionFields hidden = SortFields(0, 0, 2, 1);
+  DefinitionFields old = SortFields(16, 32, 0, 0);
+  old.version = 136;
+  old.size = 100;
+  Write("chair.iff", {Objd(128, "Chair", SortFields(8, 1, 4, 0x130)), Objd(129, "Part", Grouped(7, 0)),
+                      Objd(130, "Lead", Grouped(7, -1)), Objd(131, "Hidden", hidden), Objd(132, "Old", old)});
+  Write("chair.spf", {Objd(128, "Again", SortFields(1, 2, 1, 0))});
+  std::vector<ObjectSorts> objects;
+  ASSERT_EQ(ObjectFile::ListObjectsWithSorts(Path((kFolder + "chair").c_str()), &objects), 0);
+  struct Expected {
+    Line line;
+    LoadResult load;
+    SortValues sorts;  // downtown, room, subsort, function
+  };
+  const std::vector<Expected> expected = {
+      {{128, "Chair"}, LoadResult::kLoaded, {0x130, 8, 4, 1}},
+      {{130, "Lead"}, LoadResult::kLoaded, {0, 1, 4, 2}},
+      {{131, "Hidden"}, LoadResult::kNotInCatalogue, {1, 0, 2, 0}},
+      {{132, "Old"}, LoadResult::kLoaded, {0, 16, 0, 32}},
+      {{128, "Again"}, LoadResult::kLoaded, {0x130, 8, 4, 1}},
+  };
+  ASSERT_EQ(objects.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ((Line{objects[i].fObject.fId, objects[i].fObject.fName.Text()}), expected[i].line);
+    EXPECT_EQ(objects[i].fLoad, expected[i].load) << i;
+    EXPECT_EQ(objects[i].fSorts, expected[i].sorts) << i;
+  }
+
+  int32_t status = 0;
+  EXPECT_TRUE(List("nothing", &status).empty());
+  EXPECT_EQ(ObjectFile::ListObjectsWithSorts(Path((kFolder + "nothing").c_str()), &objects), status);
+  EXPECT_NE(status, 0);
+  EXPECT_TRUE(objects.empty());
+}
+
 TEST_F(ObjectFileTest, AnUnknownIdOrFileLeavesTheValuesAlone) {
   Write("chair.iff", {Objd(128, "Chair")});
   const SortValues before{1, 2, 3, 4};

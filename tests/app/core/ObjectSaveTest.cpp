@@ -5,6 +5,7 @@
 #include <functional>
 #include <fstream>
 #include <map>
+#include <span>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -75,6 +76,12 @@ class ObjectSaveTest : public ::testing::Test {
   // is read back and agrees with the blocks.
   void ExpectOnlyDefinitionChanged(const std::string& file, const std::string& before, int16_t id,
                                    const std::string& payload) {
+    ExpectOnlyDefinitionsChanged(file, before, {{id, payload}});
+  }
+
+  // The same for several definitions, by id.
+  void ExpectOnlyDefinitionsChanged(const std::string& file, const std::string& before,
+                                    const std::map<int16_t, std::string>& payloads) {
     const std::string after = Read(file);
     const auto old = ResourcesOf(before);
     const auto now = ResourcesOf(after);
@@ -83,8 +90,8 @@ class ObjectSaveTest : public ::testing::Test {
       ASSERT_EQ(now.count(key), 1u) << key.first << key.second;
       const IFF2Reader::Block& changed = now.at(key);
       EXPECT_EQ(changed.name, block.name);
-      if (key == Key("OBJD", id)) {
-        EXPECT_EQ(changed.payload, payload);
+      if (key.first == "OBJD" && payloads.count(key.second) != 0) {
+        EXPECT_EQ(changed.payload, payloads.at(key.second)) << key.second;
         EXPECT_EQ(changed.flags, block.flags | kSwizzled);
       } else {
         EXPECT_EQ(changed.payload, block.payload) << key.first << key.second;
@@ -252,6 +259,56 @@ TEST_F(ObjectSaveTest, AFileGoneSinceListingIsReportedSo) {
   EXPECT_EQ(result.fStage, SaveResult::Stage::kOpen);
   EXPECT_EQ(result.fError, kResErrNoSuchFile);
   EXPECT_EQ(result.fReason, "The sorts could not be saved: the file is no longer there.");
+}
+
+// Several definitions of one file through one open: each is written as a
+// save of it alone writes it (the older record moves, upgraded), an id the
+// file lacks is not found without stopping the others, and the group's
+// files are opened no more often than for one definition.
+TEST_F(ObjectSaveTest, SeveralDefinitionsAreSavedThroughOneOpen) {
+  Write("chair.iff");
+  Write("count.iff");
+  const std::string before = Read("chair.iff");
+  FaultyHostEnv counting(&fGame.host());
+  fGame.Install(&counting);
+  EXPECT_EQ(Save("count", 128, {0, 1, 1, 1}).fStatus, SaveResult::Status::kSaved);
+  const int opensForOne = counting.plan().Count(HostCall::kOpenFile);
+  const SortChange changes[] = {{129, {0, 4, 2, 8}}, {777, {0, 1, 1, 1}}, {128, {0x0131, 1, 8, 1}}};
+  const std::vector<SaveResult> results = ObjectFile::SaveSorts(Path((kFolder + "chair").c_str()), changes);
+  EXPECT_EQ(counting.plan().Count(HostCall::kOpenFile) - opensForOne, opensForOne);
+  fGame.Install(nullptr);
+
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_EQ(results[0].fStatus, SaveResult::Status::kSaved);
+  EXPECT_EQ(results[1].fStatus, SaveResult::Status::kNotFound);
+  EXPECT_EQ(results[2].fStatus, SaveResult::Status::kSaved);
+  ExpectOnlyDefinitionsChanged("chair.iff", before,
+                               {{128, WithSorts(MakeDefinition(fFields), 1, 1, 8, 0x0131)},
+                                {129, WithSorts(NormalizedDefinition(MakeDefinition(fOld)), 4, 8, 2, 0)}});
+  EXPECT_TRUE(ObjectFile::SaveSorts(Path((kFolder + "chair").c_str()), std::span<const SortChange>()).empty());
+}
+
+TEST_F(ObjectSaveTest, EveryDefinitionOfAFileThatCannotBeChangedFailsWithItsReason) {
+  const SortChange changes[] = {{128, {0, 1, 1, 1}}, {129, {0, 2, 2, 2}}};
+  const auto expectRefused = [&](const char* reason) {
+    const std::string before = Read("chair.iff");
+    const std::vector<SaveResult> results = ObjectFile::SaveSorts(Path((kFolder + "chair").c_str()), changes);
+    ASSERT_EQ(results.size(), 2u);
+    for (const SaveResult& result : results) {
+      EXPECT_EQ(result.fStatus, SaveResult::Status::kFailed);
+      EXPECT_EQ(result.fReason, reason);
+    }
+    EXPECT_EQ(Read("chair.iff"), before);
+  };
+  Write("chair.iff");
+  {
+    IFFResFile2 other;
+    ASSERT_EQ(other.Open(Path((kFolder + "chair.iff").c_str())), kResErrNone);
+    expectRefused("The sorts could not be saved: another program is using the file.");
+    other.Close();
+  }
+  fGame.MakeReadOnly("GameData/UserObjects/chair.iff");
+  expectRefused(kReadOnlyReason);
 }
 
 // The save's own writes failing; the backup before them, whose writes would

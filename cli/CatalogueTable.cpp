@@ -1,0 +1,266 @@
+#include "cli/CatalogueTable.h"
+
+#include <charconv>
+#include <nlohmann/json.hpp>
+
+#include "cli/CsvReader.h"
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+constexpr const char* kYes = "yes";
+constexpr const char* kNo = "no";
+
+constexpr const char* kColumnNames[CatalogueTable::kColumnCount] = {
+    "file", "file_line", "entry",         "object",         "object_line",
+    "id",   "function",  "function_name", "subsort",        "subsort_name",
+    "room", "room_name", "downtown",      "downtown_boxes", "in_catalogue",
+};
+
+enum class Kind { kText, kNumber, kFlag };
+
+Kind KindOf(CatalogueTable::Column column) {
+  switch (column) {
+    case CatalogueTable::kFile:
+    case CatalogueTable::kObject:
+    case CatalogueTable::kId:
+    case CatalogueTable::kFunction:
+    case CatalogueTable::kSubsort:
+    case CatalogueTable::kRoom:
+    case CatalogueTable::kDowntown:
+      return Kind::kNumber;
+    case CatalogueTable::kInCatalogue:
+      return Kind::kFlag;
+    default:
+      return Kind::kText;
+  }
+}
+
+// Length of the valid UTF-8 sequence at text[at]; 0 when the bytes there are
+// none (overlong forms, surrogates and values past U+10FFFF are invalid).
+size_t SequenceAt(std::string_view text, size_t at) {
+  const auto byte = [text](size_t i) { return static_cast<uint8_t>(text[i]); };
+  const uint8_t lead = byte(at);
+  if (lead < 0x80) return 1;
+  size_t length = 0;
+  uint32_t point = 0;
+  uint32_t smallest = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    length = 2, point = lead & 0x1Fu, smallest = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, point = lead & 0x0Fu, smallest = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4, point = lead & 0x07u, smallest = 0x10000;
+  } else {
+    return 0;
+  }
+  if (at + length > text.size()) return 0;
+  for (size_t i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return 0;
+    point = (point << 6) | (byte(at + i) & 0x3Fu);
+  }
+  if (point < smallest || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) return 0;
+  return length;
+}
+
+// A whole number written the way a number is printed, so that writing it as
+// a JSON number and reading it back gives the same text.
+bool PlainInteger(const std::string& text, int64_t* value) {
+  const char* end = text.data() + text.size();
+  const std::from_chars_result result = std::from_chars(text.data(), end, *value);
+  return result.ec == std::errc() && result.ptr == end && std::to_string(*value) == text;
+}
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+bool FindColumn(const std::string& name, CatalogueTable::Column* column) {
+  for (int i = 0; i < CatalogueTable::kColumnCount; ++i) {
+    if (name == kColumnNames[i]) {
+      *column = static_cast<CatalogueTable::Column>(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string UnknownColumn(const std::string& name) {
+  std::string known;
+  for (const char* column : kColumnNames) known += std::string(known.empty() ? "" : ", ") + column;
+  return "unknown column \"" + CatalogueTable::Utf8(name) + "\"; the columns are " + known;
+}
+
+std::string RowError(int32_t row, const std::string& what) { return "row " + std::to_string(row) + ": " + what; }
+
+}  // namespace
+
+const char* CatalogueTable::ColumnName(Column column) { return kColumnNames[column]; }
+
+std::string CatalogueTable::Utf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t at = 0; at < text.size();) {
+    const size_t length = SequenceAt(text, at);
+    if (length == 0) {
+      out += kReplacement;
+      ++at;
+    } else {
+      out += text.substr(at, length);
+      at += length;
+    }
+  }
+  return out;
+}
+
+void CatalogueTable::Add(Row row) {
+  for (int i = 0; i < kColumnCount; ++i) fPresent[i] = fPresent[i] || row.fCells[i].has_value();
+  fRows.push_back(std::move(row));
+}
+
+void CatalogueTable::WriteCsv(std::ostream& out) const {
+  out << kByteOrderMark;
+  for (int i = 0; i < kColumnCount; ++i) out << (i == 0 ? "" : ",") << kColumnNames[i];
+  out << "\r\n";
+  for (const Row& row : fRows) {
+    for (int i = 0; i < kColumnCount; ++i) {
+      if (i != 0) out << ',';
+      if (row.fCells[i]) out << CsvField(Utf8(*row.fCells[i]));
+    }
+    out << "\r\n";
+  }
+}
+
+void CatalogueTable::WriteJson(std::ostream& out) const {
+  nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+  for (const Row& row : fRows) {
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    for (int i = 0; i < kColumnCount; ++i) {
+      const Cell& cell = row.fCells[i];
+      nlohmann::ordered_json& value = object[kColumnNames[i]];
+      int64_t number = 0;
+      if (!cell) {
+        value = nullptr;
+      } else if (KindOf(static_cast<Column>(i)) == Kind::kNumber && PlainInteger(*cell, &number)) {
+        value = number;
+      } else if (KindOf(static_cast<Column>(i)) == Kind::kFlag && (*cell == kYes || *cell == kNo)) {
+        value = *cell == kYes;
+      } else {
+        value = Utf8(*cell);
+      }
+    }
+    rows.push_back(std::move(object));
+  }
+  out << rows.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+}
+
+bool CatalogueTable::Read(std::string_view text, std::string* error) {
+  fRows.clear();
+  fPresent.fill(false);
+  std::string_view body = text;
+  if (body.substr(0, kByteOrderMark.size()) == kByteOrderMark) body.remove_prefix(kByteOrderMark.size());
+  const size_t first = body.find_first_not_of(" \t\r\n");
+  const bool json = first != std::string_view::npos && body[first] == '[';
+  const bool read = json ? ReadJson(body, error) : ReadCsv(text, error);
+  if (!read) {
+    fRows.clear();
+    fPresent.fill(false);
+  }
+  return read;
+}
+
+bool CatalogueTable::ReadCsv(std::string_view text, std::string* error) {
+  CsvReader reader(text);
+  std::vector<std::string> fields;
+  if (!reader.Next(&fields)) {
+    *error = reader.Error().empty() ? "the table is empty: not even a header row" : RowError(1, reader.Error());
+    return false;
+  }
+  std::vector<Column> columns;
+  for (const std::string& name : fields) {
+    Column column = kFile;
+    if (!FindColumn(name, &column)) {
+      *error = RowError(1, UnknownColumn(name));
+      return false;
+    }
+    if (fPresent[column]) {
+      *error = RowError(1, "the column " + name + " comes twice");
+      return false;
+    }
+    fPresent[column] = true;
+    columns.push_back(column);
+  }
+  while (reader.Next(&fields)) {
+    if (fields.size() == 1 && fields[0].empty() && columns.size() > 1) continue;
+    for (size_t i = columns.size(); i < fields.size(); ++i) {
+      if (!fields[i].empty()) {
+        *error = RowError(reader.Record(),
+                          "more fields than the header has columns (" + std::to_string(columns.size()) + ")");
+        return false;
+      }
+    }
+    if (fields.size() < columns.size()) {
+      *error = RowError(reader.Record(), std::to_string(fields.size()) + " fields where the header has " +
+                                             std::to_string(columns.size()) + " columns");
+      return false;
+    }
+    Row row;
+    row.fNumber = reader.Record();
+    for (size_t i = 0; i < columns.size(); ++i) row.fCells[columns[i]] = std::move(fields[i]);
+    fRows.push_back(std::move(row));
+  }
+  if (!reader.Error().empty()) {
+    *error = RowError(reader.Record(), reader.Error());
+    return false;
+  }
+  return true;
+}
+
+bool CatalogueTable::ReadJson(std::string_view text, std::string* error) {
+  // Read only when the text starts with "[", so what parses is an array.
+  const nlohmann::json parsed = nlohmann::json::parse(text, nullptr, false);
+  if (parsed.is_discarded()) {
+    *error = "not valid JSON";
+    return false;
+  }
+  int32_t number = 0;
+  for (const nlohmann::json& element : parsed) {
+    ++number;
+    if (!element.is_object()) {
+      *error = RowError(number, "not an object of columns");
+      return false;
+    }
+    Row row;
+    row.fNumber = number;
+    for (const auto& [name, value] : element.items()) {
+      Column column = kFile;
+      if (!FindColumn(name, &column)) {
+        *error = RowError(number, UnknownColumn(name));
+        return false;
+      }
+      fPresent[column] = true;
+      if (value.is_string()) {
+        row.fCells[column] = value.get<std::string>();
+      } else if (value.is_number_integer()) {
+        row.fCells[column] =
+            value.is_number_unsigned() ? std::to_string(value.get<uint64_t>()) : std::to_string(value.get<int64_t>());
+      } else if (value.is_number()) {
+        row.fCells[column] = value.dump();
+      } else if (value.is_boolean()) {
+        row.fCells[column] = value.get<bool>() ? kYes : kNo;
+      } else if (!value.is_null()) {
+        *error = RowError(number, std::string("the column ") + name + " holds a list or an object");
+        return false;
+      }
+    }
+    fRows.push_back(std::move(row));
+  }
+  return true;
+}
