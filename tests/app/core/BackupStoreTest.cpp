@@ -188,20 +188,28 @@ TEST_F(BackupStoreTest, ACopyThatCannotBeMadeStopsTheSave) {
        "The sorts could not be saved: no backup of the file could be made; another program is using the file."},
   };
   const std::string original = Bytes();
+  // A save of one definition, and of several through one open, where the
+  // later ones must not be written either.
+  const SortChange changes[] = {{128, {0, 16, 4, 2}}, {128, {0, 32, 4, 2}}};
   for (const auto& fault : faults) {
-    NewRun();
-    FaultyHostEnv faulty(&fGame.host());
-    fault.plan(faulty);
-    fGame.Install(&faulty);
-    const SaveResult result = Save(16);
-    fGame.Install(nullptr);
-    EXPECT_EQ(result.fStatus, SaveResult::Status::kFailed) << fault.name;
-    EXPECT_EQ(result.fStage, SaveResult::Stage::kBackup) << fault.name;
-    EXPECT_EQ(result.fReason, fault.reason) << fault.name;
-    EXPECT_EQ(Bytes(), original) << fault.name;
-    EXPECT_TRUE(Kept().empty()) << fault.name;
-    if (std::filesystem::exists(fGame.DataPath(kChairBackups))) {
-      EXPECT_TRUE(std::filesystem::is_empty(fGame.DataPath(kChairBackups))) << fault.name << ": a partial copy stays";
+    for (const bool several : {false, true}) {
+      NewRun();
+      FaultyHostEnv faulty(&fGame.host());
+      fault.plan(faulty);
+      fGame.Install(&faulty);
+      const std::vector<SaveResult> results =
+          several ? ObjectFile::SaveSorts(Path((kFolder + "chair").c_str()), changes) : std::vector{Save(16)};
+      fGame.Install(nullptr);
+      for (const SaveResult& result : results) {
+        EXPECT_EQ(result.fStatus, SaveResult::Status::kFailed) << fault.name;
+        EXPECT_EQ(result.fStage, SaveResult::Stage::kBackup) << fault.name;
+        EXPECT_EQ(result.fReason, fault.reason) << fault.name;
+      }
+      EXPECT_EQ(Bytes(), original) << fault.name;
+      EXPECT_TRUE(Kept().empty()) << fault.name;
+      if (std::filesystem::exists(fGame.DataPath(kChairBackups))) {
+        EXPECT_TRUE(std::filesystem::is_empty(fGame.DataPath(kChairBackups))) << fault.name << ": a partial copy stays";
+      }
     }
   }
   ASSERT_EQ(Save(16).fStatus, SaveResult::Status::kSaved);
