@@ -27,15 +27,17 @@ int64_t PosixHostFile::Read(void* buffer, int64_t count) {
   int64_t done = 0;
   while (done < count) {
     int64_t step = count - done < kChunk ? count - done : kChunk;
-    ssize_t got = ::read(fFd, bytes + done, static_cast<std::size_t>(step));
+    ssize_t got = ::pread(fFd, bytes + done, static_cast<std::size_t>(step), static_cast<off_t>(fPosition + done));
     if (got < 0) {
       if (errno == EINTR) continue;
       NoteErrno(errno);
+      fPosition += done;
       return done > 0 ? done : -1;
     }
     if (got == 0) break;
     done += got;
   }
+  fPosition += done;
   return done;
 }
 
@@ -45,16 +47,18 @@ int64_t PosixHostFile::Write(const void* buffer, int64_t count) {
   int64_t done = 0;
   while (done < count) {
     int64_t step = count - done < kChunk ? count - done : kChunk;
-    ssize_t put = ::write(fFd, bytes + done, static_cast<std::size_t>(step));
+    ssize_t put = ::pwrite(fFd, bytes + done, static_cast<std::size_t>(step), static_cast<off_t>(fPosition + done));
     if (put < 0) {
       if (errno == EINTR) continue;
       NoteErrno(errno);
       // Whatever reached the file counts; the caller sees a short write.
+      fPosition += done;
       return done > 0 ? done : -1;
     }
     if (put == 0) break;
     done += put;
   }
+  fPosition += done;
   return done;
 }
 
@@ -63,9 +67,8 @@ bool PosixHostFile::Seek(int64_t offset) {
     SetLastHostFailure(HostFailure::kOther);
     return false;
   }
-  if (::lseek(fFd, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset)) return true;
-  NoteErrno(errno);
-  return false;
+  fPosition = offset;
+  return true;
 }
 
 int64_t PosixHostFile::Size() {
@@ -76,12 +79,7 @@ int64_t PosixHostFile::Size() {
 }
 
 bool PosixHostFile::SetEndOfFile() {
-  off_t here = ::lseek(fFd, 0, SEEK_CUR);
-  if (here < 0) {
-    NoteErrno(errno);
-    return false;
-  }
-  while (::ftruncate(fFd, here) != 0) {
+  while (::ftruncate(fFd, static_cast<off_t>(fPosition)) != 0) {
     if (errno != EINTR) {
       NoteErrno(errno);
       return false;

@@ -8,6 +8,8 @@ namespace platform {
 
 // A host file over a POSIX descriptor. The descriptor carries the flock share
 // lock (if any) taken when it was opened; closing it releases the lock.
+// The file pointer is kept here rather than in the descriptor: reads and
+// writes are positional (pread, pwrite), so a seek costs no host call.
 class PosixHostFile : public HostFile {
  public:
   // Takes ownership of `fd`.
@@ -25,6 +27,7 @@ class PosixHostFile : public HostFile {
 
  private:
   int fFd;
+  int64_t fPosition = 0;
 };
 
 }  // namespace platform
