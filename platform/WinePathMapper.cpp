@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <span>
 #include <utility>
 
 namespace platform {
@@ -59,20 +60,26 @@ std::string WinePathMapper::MapPath(std::string_view windowsPath, bool literalFi
   if (windowsPath.size() >= 2 && IsSeparator(windowsPath[0]) && IsSeparator(windowsPath[1])) return {};
 
   std::string hostPath;
+  FolderId rootId;
   std::string_view rest = windowsPath;
   bool rooted = true;
   if (rest.size() >= 2 && IsAsciiLetter(rest[0]) && rest[1] == ':') {
-    hostPath = DriveRoot(rest[0]);
+    hostPath = DriveRoot(rest[0], &rootId);
     rest.remove_prefix(2);
   } else if (IsSeparator(rest[0])) {
-    hostPath = DriveRoot('c');
+    hostPath = DriveRoot('c', &rootId);
   } else {
     rooted = false;
   }
   if (rooted && hostPath.empty()) return {};
 
   std::vector<std::string_view> components = ResolveComponents(rest, rooted);
-  if (!literalFirst || !AppendLiteral(components, &hostPath)) AppendMatched(components, &hostPath);
+  const std::size_t resolved = rooted ? fWatched.Resolve(rootId, components, &hostPath) : 0;
+  if (resolved < components.size()) {
+    const std::vector<std::string_view> rest(components.begin() + static_cast<std::ptrdiff_t>(resolved),
+                                             components.end());
+    if (!literalFirst || !AppendLiteral(rest, &hostPath)) AppendMatched(rest, &hostPath);
+  }
   if (hostPath.empty()) hostPath.push_back('.');
   // A drive root keeps its slash so that the host follows the drive's link.
   bool wantsSlash = IsSeparator(windowsPath.back()) || (rooted && components.empty());
@@ -80,13 +87,14 @@ std::string WinePathMapper::MapPath(std::string_view windowsPath, bool literalFi
   return hostPath;
 }
 
-std::string WinePathMapper::DriveRoot(char letter) const {
+std::string WinePathMapper::DriveRoot(char letter, FolderId* id) const {
   if (fPrefix.empty()) return {};
   std::string root = JoinHost(fPrefix, "dosdevices/");
   root.push_back(LowerAscii(letter));
   root.push_back(':');
   struct stat info {};
   if (::stat(root.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return {};
+  *id = FolderId{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
   return root;
 }
 
@@ -117,19 +125,31 @@ std::vector<bool> WinePathMapper::MayHold(std::string_view windowsFolder, const 
   std::vector<bool> held(names.size(), true);
   const std::string folder = MapPath(windowsFolder, true);
   if (folder.empty()) return held;
+  // Names that are not single names may name anything.
+  std::vector<std::string_view> single;
+  std::vector<std::size_t> at;
   for (size_t i = 0; i < names.size(); ++i) {
     const std::string_view name = names[i];
     if (name.empty() || name == "." || name == ".." || name.find_first_of("\\/") != std::string_view::npos ||
         name.find('\0') != std::string_view::npos)
       continue;
-    // No match means no entry by any spelling, its own included: Map keeps
-    // the name as written and the host finds nothing there either.
-    held[i] = MatchEntry(folder, name).has_value();
+    single.push_back(name);
+    at.push_back(i);
   }
+  // No match means no entry by any spelling, its own included: Map keeps
+  // the name as written and the host finds nothing there either.
+  std::vector<std::optional<std::string>> entries;
+  if (fWatched.Match(folder, single, &entries)) {
+    for (size_t i = 0; i < single.size(); ++i) held[at[i]] = entries[i].has_value();
+    return held;
+  }
+  for (size_t i = 0; i < single.size(); ++i) held[at[i]] = fNames.Match(folder, single[i]).has_value();
   return held;
 }
 
 std::optional<std::string> WinePathMapper::MatchEntry(const std::string& folder, std::string_view name) const {
+  std::vector<std::optional<std::string>> entries;
+  if (fWatched.Match(folder, std::span<const std::string_view>(&name, 1), &entries)) return entries.front();
   return fNames.Match(folder, name);
 }
 
@@ -177,8 +197,9 @@ std::string WinePathMapper::ToWindows(std::string_view hostPath) const {
 
   std::string bestRoot;
   char bestLetter = 0;
+  FolderId ignored;
   for (char letter = 'a'; letter <= 'z'; ++letter) {
-    const std::string drive = DriveRoot(letter);
+    const std::string drive = DriveRoot(letter, &ignored);
     if (drive.empty()) continue;
     const std::string root = Resolved(drive);
     if (root.empty()) continue;

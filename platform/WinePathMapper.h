@@ -6,7 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FolderListing.h"
 #include "platform/FolderNameCache.h"
+#include "platform/WatchedFolderNames.h"
 
 namespace platform {
 
@@ -23,10 +25,12 @@ namespace platform {
 // separator is kept. Each component after the drive that does not exist with
 // its exact spelling is matched without regard to ASCII case against its
 // parent folder; one with no match, and everything after it, stays as written.
-// Folders matched against are indexed once and reused while they are unchanged
-// (FolderNameCache), so opening many files of one folder by a differently
-// spelled path does not list the folder each time. Safe to use from several
-// threads.
+// Folders below a drive's root are indexed once and kept exact by the
+// kernel's change notices (WatchedFolderNames), so mapping a path whose
+// folders are indexed costs one look at the drive root and no more. Where
+// that cannot be done (a link below the root, a network file system), each
+// folder matched against is indexed and reused while its times show it
+// unchanged (FolderNameCache). Safe to use from several threads.
 class WinePathMapper {
  public:
   explicit WinePathMapper(std::string prefix);
@@ -53,11 +57,14 @@ class WinePathMapper {
   const std::string& prefix() const { return fPrefix; }
 
   // How many folders have been listed to match names, for tests and benchmarks.
-  uint64_t FolderListingCount() const { return fNames.ListingCount(); }
+  uint64_t FolderListingCount() const { return fNames.ListingCount() + fWatched.ListingCount(); }
+  // How many folders are indexed and watched now, for tests.
+  std::size_t WatchedFolderCount() const { return fWatched.IndexedCount(); }
 
  private:
-  // The host folder a drive letter leads to; empty for an unknown drive.
-  std::string DriveRoot(char letter) const;
+  // The host folder a drive letter leads to, and its identity; empty for an
+  // unknown drive.
+  std::string DriveRoot(char letter, FolderId* id) const;
 
   // Map, or with `literalFirst` the path as written when the host finds it:
   // every name then exists with its own spelling, which matching keeps, so
@@ -77,6 +84,7 @@ class WinePathMapper {
   std::optional<std::string> MatchEntry(const std::string& folder, std::string_view name) const;
 
   std::string fPrefix;
+  mutable WatchedFolderNames fWatched;
   mutable FolderNameCache fNames;
 };
 

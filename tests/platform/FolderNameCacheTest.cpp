@@ -170,10 +170,12 @@ TEST(FolderNameCacheThroughEnv, LoweredPathsOpenMixedCaseFiles) {
   platform::FileOpenOptions read{platform::kAccessRead, platform::kShareRead, platform::FileDisposition::kOpenExisting,
                                  true};
 
+  EXPECT_NE(host.OpenFile("C:\\GameData\\UserObjects\\Obj_0001_Chair.IFF", read), nullptr);
+  const uint64_t listed = host.mapper().FolderListingCount();
   for (int i = 0; i < 5; ++i) {
     EXPECT_NE(host.OpenFile("C:\\GameData\\UserObjects\\Obj_0001_Chair.IFF", read), nullptr);
   }
-  EXPECT_EQ(host.mapper().FolderListingCount(), 0u) << "exact spellings never list";
+  EXPECT_EQ(host.mapper().FolderListingCount(), listed) << "a folder is listed once however often it is used";
 
   std::unique_ptr<platform::HostFile> file = host.OpenFile("c:\\gamedata\\userobjects\\obj_0001_chair.iff", read);
   ASSERT_NE(file, nullptr);
