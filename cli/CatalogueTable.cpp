@@ -72,14 +72,17 @@ bool PlainInteger(const std::string& text, int64_t* value) {
   return result.ec == std::errc() && result.ptr == end && std::to_string(*value) == text;
 }
 
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+void WriteCsvField(const std::string& text, std::ostream& out) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) {
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return;
+  }
   std::string quoted = "\"";
   for (char c : text) {
     if (c == '"') quoted += '"';
     quoted += c;
   }
-  return quoted + "\"";
+  out << quoted << '"';
 }
 
 bool FindColumn(const std::string& name, CatalogueTable::Column* column) {
@@ -107,16 +110,23 @@ const char* CatalogueTable::ColumnName(Column column) { return kColumnNames[colu
 std::string CatalogueTable::Utf8(std::string_view text) {
   std::string out;
   out.reserve(text.size());
+  // Valid runs are copied whole: nearly every name is plain ASCII.
+  size_t copied = 0;
   for (size_t at = 0; at < text.size();) {
-    const size_t length = SequenceAt(text, at);
-    if (length == 0) {
-      out += kReplacement;
+    if (static_cast<uint8_t>(text[at]) < 0x80) {
       ++at;
-    } else {
-      out += text.substr(at, length);
-      at += length;
+      continue;
     }
+    const size_t length = SequenceAt(text, at);
+    if (length != 0) {
+      at += length;
+      continue;
+    }
+    out.append(text.substr(copied, at - copied));
+    out += kReplacement;
+    copied = ++at;
   }
+  out.append(text.substr(copied));
   return out;
 }
 
@@ -132,7 +142,7 @@ void CatalogueTable::WriteCsv(std::ostream& out) const {
   for (const Row& row : fRows) {
     for (int i = 0; i < kColumnCount; ++i) {
       if (i != 0) out << ',';
-      if (row.fCells[i]) out << CsvField(Utf8(*row.fCells[i]));
+      if (row.fCells[i]) WriteCsvField(Utf8(*row.fCells[i]), out);
     }
     out << "\r\n";
   }
