@@ -215,7 +215,19 @@ void WatchedFolderNames::Apply(int watch, uint32_t mask, std::string_view name) 
 WatchedFolderNames::Index* WatchedFolderNames::Find(const std::string& folder, const FolderId* rootId) {
   const auto found = fIndexes.find(folder);
   if (found != fIndexes.end()) return &found->second;
-  return Learn(folder, rootId);
+  if (rootId != nullptr ? fUnindexableRoots.count(*rootId) != 0 : fUnindexable.count(folder) != 0) return nullptr;
+  Index* learnt = Learn(folder, rootId);
+  if (learnt != nullptr || fUnavailable || fNotices < 0) return learnt;
+  if (fUnindexable.size() + fUnindexableRoots.size() >= fCapacity) {
+    fUnindexable.clear();
+    fUnindexableRoots.clear();
+  }
+  if (rootId != nullptr) {
+    fUnindexableRoots.insert(*rootId);
+  } else {
+    fUnindexable.insert(folder);
+  }
+  return nullptr;
 }
 
 WatchedFolderNames::Index* WatchedFolderNames::Learn(const std::string& folder, const FolderId* rootId) {
@@ -250,6 +262,8 @@ WatchedFolderNames::Index* WatchedFolderNames::Learn(const std::string& folder, 
   const std::string self = "/proc/self/fd/" + std::to_string(descriptor);
   const int watch = ::inotify_add_watch(fNotices, self.c_str(), kWatchedChanges);
   if (watch < 0) {
+    // Out of watches (a per-user limit): the same for every folder.
+    if (errno == ENOSPC) fUnavailable = true;
     ::close(descriptor);
     return nullptr;
   }
@@ -284,6 +298,11 @@ WatchedFolderNames::Index* WatchedFolderNames::Learn(const std::string& folder, 
 
 void WatchedFolderNames::ForgetFrom(const std::string& folder) {
   const std::string below = folder.back() == '/' ? folder : folder + "/";
+  fUnindexable.erase(folder);
+  for (auto at = fUnindexable.lower_bound(below);
+       at != fUnindexable.end() && at->compare(0, below.size(), below) == 0;) {
+    at = fUnindexable.erase(at);
+  }
   auto at = fIndexes.lower_bound(below);
   while (at != fIndexes.end() && at->first.compare(0, below.size(), below) == 0) {
     const auto next = std::next(at);
@@ -302,6 +321,11 @@ void WatchedFolderNames::ForgetReachedThrough(const std::string& folder, std::st
     const std::string_view rest = std::string_view(at->first).substr(below.size());
     const std::string_view first = rest.substr(0, rest.find('/'));
     if (EqualIgnoringAsciiCase(first, name)) reached.push_back(at->first);
+  }
+  for (auto at = fUnindexable.lower_bound(below); at != fUnindexable.end() && at->compare(0, below.size(), below) == 0;
+       ++at) {
+    const std::string_view rest = std::string_view(*at).substr(below.size());
+    if (EqualIgnoringAsciiCase(rest.substr(0, rest.find('/')), name)) reached.push_back(*at);
   }
   for (const std::string& path : reached) ForgetFrom(path);
 }
@@ -326,6 +350,8 @@ void WatchedFolderNames::ForgetAll() {
   fNotices = -1;
   fIndexes.clear();
   fFoldersOfWatch.clear();
+  fUnindexable.clear();
+  fUnindexableRoots.clear();
 }
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -115,6 +116,12 @@ class WatchedFolderNames {
   uint64_t fListings = 0;
   std::map<std::string, Index> fIndexes;
   std::unordered_map<int, std::vector<std::string>> fFoldersOfWatch;
+  // Folders found not to be indexable (a link, a file, a file system whose
+  // changes are not all seen), so that every path through them does not try
+  // again. Forgotten as indexes are, and with no harm when out of date: such
+  // a folder is only matched the slower way.
+  std::set<std::string> fUnindexable;
+  std::set<FolderId> fUnindexableRoots;
 };
 
 }  // namespace platform
