@@ -72,6 +72,22 @@ bool PlainInteger(const std::string& text, int64_t* value) {
   return result.ec == std::errc() && result.ptr == end && std::to_string(*value) == text;
 }
 
+// A spreadsheet takes a field that starts with one of these for a formula,
+// and the names in file_line and object_line come from downloaded files. Such
+// a field is written behind an apostrophe (which spreadsheets show as text),
+// and so is one that starts with an apostrophe, so that reading takes exactly
+// one off.
+constexpr std::string_view kFormulaStarts = "=+-@\t\r";
+
+bool ComesFromAFile(int column) { return column == CatalogueTable::kFileLine || column == CatalogueTable::kObjectLine; }
+
+std::string DefusedForSpreadsheets(std::string text) {
+  if (!text.empty() && (kFormulaStarts.find(text.front()) != std::string_view::npos || text.front() == '\'')) {
+    text.insert(text.begin(), '\'');
+  }
+  return text;
+}
+
 void WriteCsvField(const std::string& text, std::ostream& out) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) {
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -142,7 +158,9 @@ void CatalogueTable::WriteCsv(std::ostream& out) const {
   for (const Row& row : fRows) {
     for (int i = 0; i < kColumnCount; ++i) {
       if (i != 0) out << ',';
-      if (row.fCells[i]) WriteCsvField(Utf8(*row.fCells[i]), out);
+      if (!row.fCells[i]) continue;
+      const std::string text = Utf8(*row.fCells[i]);
+      WriteCsvField(ComesFromAFile(i) ? DefusedForSpreadsheets(text) : text, out);
     }
     out << "\r\n";
   }
@@ -223,7 +241,11 @@ bool CatalogueTable::ReadCsv(std::string_view text, std::string* error) {
     }
     Row row;
     row.fNumber = reader.Record();
-    for (size_t i = 0; i < columns.size(); ++i) row.fCells[columns[i]] = std::move(fields[i]);
+    for (size_t i = 0; i < columns.size(); ++i) {
+      std::string& field = fields[i];
+      if (ComesFromAFile(columns[i]) && !field.empty() && field.front() == '\'') field.erase(field.begin());
+      row.fCells[columns[i]] = std::move(field);
+    }
     fRows.push_back(std::move(row));
   }
   if (!reader.Error().empty()) {

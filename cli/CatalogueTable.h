@@ -29,7 +29,9 @@
 //
 // CSV: UTF-8 behind a byte order mark (without one, spreadsheets guess the
 // legacy code page), a header row, CR LF after every record, and RFC 4180
-// quoting for a field that holds a comma, a quote or a line end. JSON: an
+// quoting for a field that holds a comma, a quote or a line end; a file_line
+// or object_line that starts with a formula character or an apostrophe is
+// written behind an apostrophe, which reading takes off again. JSON: an
 // array of objects with those keys; whole numbers as numbers, in_catalogue as
 // true or false, a cell without a value as null. Text that is not valid
 // UTF-8 (names are a file's raw bytes) has each bad byte written as U+FFFD.

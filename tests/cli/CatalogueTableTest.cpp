@@ -98,6 +98,39 @@ TEST(CatalogueTableTest, CsvHasAByteOrderMarkAHeaderAndQuotesWhatNeedsIt) {
             "0,chair,c:\\objects\\chair,1,\"Caf\xEF\xBF\xBD\nTable\",128,,,,,,,,,\r\n");
 }
 
+// Names come from downloaded files: in CSV none may start a spreadsheet
+// formula, and reading gives back the name as it was.
+TEST(CatalogueTableTest, NamesFromFilesNeverStartASpreadsheetFormula) {
+  const struct {
+    const char* name;
+    const char* field;
+  } cases[] = {
+      {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+      {"+1", "'+1"},
+      {"-2 Chair", "'-2 Chair"},
+      {"@SUM(A1)", "'@SUM(A1)"},
+      {"\tTab", "'\tTab"},
+      {"'Til Dawn", "''Til Dawn"},
+      {"Plain = Chair", "Plain = Chair"},
+  };
+  for (const auto& [name, field] : cases) {
+    Table table;
+    Table::Row row = FullRow(name, "");
+    row.fCells[Table::kFileLine] = name;
+    table.Add(row);
+    std::ostringstream out;
+    table.WriteCsv(out);
+    const std::string line = out.str().substr(out.str().find("\r\n") + 2);
+    EXPECT_EQ(line, "0," + std::string(field) + ",c:\\objects\\chair,1," + field + ",128,1,Seating,2,Living Chairs,8," +
+                        "Family,9,,yes\r\n");
+    Table read;
+    std::string error;
+    ASSERT_TRUE(read.Read(out.str(), &error)) << error;
+    EXPECT_EQ(read.Rows().at(0).fCells[Table::kObjectLine], name);
+    EXPECT_EQ(read.Rows().at(0).fCells[Table::kFileLine], name);
+  }
+}
+
 TEST(CatalogueTableTest, JsonHasNumbersFlagsAndNulls) {
   Table table;
   Table::Row row = FullRow("Chair", "Dining, Street");
