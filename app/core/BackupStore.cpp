@@ -350,6 +350,9 @@ BackupResult BackupStore::Restore(std::string_view windowsPath, int32_t number, 
   // The file is held against other writers from here to the replacement.
   const CTGString path(std::string(windowsPath).c_str());
   FSFile* file = gFileSystem.Open(path, true);
+  if (file == nullptr && platform::LastHostFailure() == HostFailure::kNotFound) {
+    return RestoreAbsent(windowsPath, *version);
+  }
   if (file == nullptr) return HostFailureOf(kBackupErrReplace);
   FSFile* replacement = gFileSystem.OpenReplacement(*file);
   if (replacement == nullptr) {
@@ -374,6 +377,37 @@ BackupResult BackupStore::Restore(std::string_view windowsPath, int32_t number, 
   if (result.Ok() && !gFileSystem.Replace(file, replacement)) result = HostFailureOf(kBackupErrReplace);
   if (!result.Ok()) gFileSystem.Discard(replacement);
   gFileSystem.Close(file);
+  return result;
+}
+
+BackupResult BackupStore::RestoreAbsent(std::string_view windowsPath, platform::HostFile& version) {
+  HostEnv& host = HostEnv::Current();
+  const std::string target = host.HostPath(windowsPath);
+  const size_t slash = target.find_last_of(HostEnv::kHostSeparator);
+  if (target.empty() || slash == std::string::npos || slash + 1 == target.size()) {
+    platform::SetLastHostFailure(HostFailure::kNotFound);
+    return HostFailureOf(kBackupErrReplace);
+  }
+
+  // Written in full beside the name, then given the name in one step that
+  // never writes over a file: one that appeared there meanwhile stays.
+  const std::string partial = target + FileSystem::kReplacementSuffix;
+  BackupResult result;
+  {
+    platform::FileOpenOptions creating;
+    creating.access = platform::kAccessRead | platform::kAccessWrite;
+    creating.share = platform::kShareNone;
+    creating.disposition = platform::FileDisposition::kCreateAlways;
+    const std::unique_ptr<platform::HostFile> copy = host.OpenHostFile(partial, creating);
+    if (copy == nullptr) return HostFailureOf(kBackupErrReplace);
+    if (!CopyBytes(version, *copy, &result)) {
+      result.fError = result.fError == kBackupErrRead ? kBackupErrVersionRead : kBackupErrReplace;
+    } else if (!copy->Flush()) {
+      result = HostFailureOf(kBackupErrReplace);
+    }
+  }
+  if (result.Ok() && !host.RenameHostFile(partial, target)) result = HostFailureOf(kBackupErrReplace);
+  if (!result.Ok()) host.RemoveHostFile(partial);
   return result;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/HostFailure.h"
+#include "platform/HostFile.h"
 
 // Status codes of BackupStore (0 for success), in a range of their own.
 constexpr int32_t kBackupErrNone = 0;
@@ -104,7 +105,9 @@ class BackupStore {
   // in its place, byte for byte, through the file system's safe replace: the
   // file names either its old bytes or the whole version whatever happens.
   // Restoring writes to the file, so its current bytes are backed up first
-  // (BeforeWrite). `restored` receives the version that was put back.
+  // (BeforeWrite). A file that is gone from its folder is put back under its
+  // name, unless another file takes the name in the meantime. `restored`
+  // receives the version that was put back.
   BackupResult Restore(std::string_view windowsPath, int32_t number, Version* restored);
 
   // The end of a sentence that says why a backup (or a restore) failed,
@@ -131,6 +134,8 @@ class BackupStore {
   static std::string FolderOfFile(std::string_view windowsPath, std::string* canonical, BackupResult* result);
   // The versions in `folder`, oldest first, with their sizes when asked.
   static std::vector<Version> ListVersions(const std::string& folder, bool withSizes);
+  // Puts `version` back as the file at `windowsPath`, which is not there.
+  static BackupResult RestoreAbsent(std::string_view windowsPath, platform::HostFile& version);
   // Copies the file as a new version into `folder`.
   static BackupResult WriteVersion(std::string_view windowsPath, const std::string& canonical,
                                    const std::string& folder);

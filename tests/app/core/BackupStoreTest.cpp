@@ -22,6 +22,8 @@
 #include "msrc/Util/FixedStringBuffer.h"
 #include "tests/app/core/GamePrefix.h"
 #include "tests/app/core/ObjectFileMaker.h"
+#include "platform/HostEnvWrapper.h"
+#include "platform/HostFailure.h"
 #include "tests/platform/FaultyHostEnv.h"
 
 namespace {
@@ -152,6 +154,46 @@ TEST_F(BackupStoreTest, ARestorePutsTheBytesBackAndCanBeUndone) {
 
   EXPECT_EQ(fRun->Restore(kChair, 9, &restored).fError, kBackupErrNoVersion);
   EXPECT_EQ(Bytes(), saved);
+}
+
+// A host on which the file looks gone to the restore's open while it is there:
+// a file that another program makes in the moment between the two.
+class NameTakenMeanwhile : public platform::HostEnvWrapper {
+ public:
+  using HostEnvWrapper::HostEnvWrapper;
+  std::unique_ptr<platform::HostFile> OpenFile(std::string_view windowsPath,
+                                               const platform::FileOpenOptions& options) override {
+    if ((options.access & platform::kAccessWrite) != 0 && windowsPath == kChair) {
+      platform::SetLastHostFailure(platform::HostFailure::kNotFound);
+      return nullptr;
+    }
+    return HostEnvWrapper::OpenFile(windowsPath, options);
+  }
+};
+
+// A file that is gone from its folder is put back under its name, but never
+// over a file that took the name in the meantime.
+TEST_F(BackupStoreTest, AFileThatIsGoneIsPutBackUnlessItsNameIsTaken) {
+  const std::string original = Bytes();
+  ASSERT_EQ(Save(16).fStatus, SaveResult::Status::kSaved);
+  const std::filesystem::path folder = fGame.ObjectPath();
+  BackupStore::Version restored;
+
+  NewRun();
+  std::filesystem::remove(folder / "chair.iff");
+  const BackupResult result = fRun->Restore(kChair, 1, &restored);
+  ASSERT_TRUE(result.Ok()) << BackupStore::Explain(result);
+  EXPECT_EQ(Bytes(), original);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "nothing left beside it";
+
+  NewRun();
+  fGame.WriteObject("chair.iff", "made meanwhile");
+  NameTakenMeanwhile taken(&fGame.host());
+  fGame.Install(&taken);
+  EXPECT_EQ(fRun->Restore(kChair, 1, &restored).fError, kBackupErrReplace);
+  fGame.Install(nullptr);
+  EXPECT_EQ(Bytes(), "made meanwhile");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "nothing left beside it";
 }
 
 // Every step of making the copy failing: the save stops before its first
