@@ -144,6 +144,15 @@ platform::FileOpenOptions ReadingShared() {
   return options;
 }
 
+// A new file (or one emptied) that nobody else may open while it is written.
+platform::FileOpenOptions CreatingAlone() {
+  platform::FileOpenOptions options;
+  options.access = platform::kAccessRead | platform::kAccessWrite;
+  options.share = platform::kShareNone;
+  options.disposition = platform::FileDisposition::kCreateAlways;
+  return options;
+}
+
 std::string Joined(const std::string& folder, std::string_view name) {
   return folder + HostEnv::kHostSeparator + std::string(name);
 }
@@ -286,11 +295,7 @@ BackupResult BackupStore::WriteVersion(std::string_view windowsPath, const std::
   const std::string partial = Joined(folder, kPartialPrefix + std::to_string(number));
   BackupResult result;
   {
-    platform::FileOpenOptions creating;
-    creating.access = platform::kAccessRead | platform::kAccessWrite;
-    creating.share = platform::kShareNone;
-    creating.disposition = platform::FileDisposition::kCreateAlways;
-    const std::unique_ptr<platform::HostFile> copy = host.OpenHostFile(partial, creating);
+    const std::unique_ptr<platform::HostFile> copy = host.OpenHostFile(partial, CreatingAlone());
     if (copy == nullptr) return HostFailureOf(kBackupErrWrite);
     if (CopyBytes(*source, *copy, &result) && !copy->Flush()) result = HostFailureOf(kBackupErrWrite);
   }
@@ -383,8 +388,7 @@ BackupResult BackupStore::Restore(std::string_view windowsPath, int32_t number, 
 BackupResult BackupStore::RestoreAbsent(std::string_view windowsPath, platform::HostFile& version) {
   HostEnv& host = HostEnv::Current();
   const std::string target = host.HostPath(windowsPath);
-  const size_t slash = target.find_last_of(HostEnv::kHostSeparator);
-  if (target.empty() || slash == std::string::npos || slash + 1 == target.size()) {
+  if (target.empty() || target.back() == '/' || target.back() == HostEnv::kHostSeparator) {
     platform::SetLastHostFailure(HostFailure::kNotFound);
     return HostFailureOf(kBackupErrReplace);
   }
@@ -394,11 +398,7 @@ BackupResult BackupStore::RestoreAbsent(std::string_view windowsPath, platform::
   const std::string partial = target + FileSystem::kReplacementSuffix;
   BackupResult result;
   {
-    platform::FileOpenOptions creating;
-    creating.access = platform::kAccessRead | platform::kAccessWrite;
-    creating.share = platform::kShareNone;
-    creating.disposition = platform::FileDisposition::kCreateAlways;
-    const std::unique_ptr<platform::HostFile> copy = host.OpenHostFile(partial, creating);
+    const std::unique_ptr<platform::HostFile> copy = host.OpenHostFile(partial, CreatingAlone());
     if (copy == nullptr) return HostFailureOf(kBackupErrReplace);
     if (!CopyBytes(version, *copy, &result)) {
       result.fError = result.fError == kBackupErrRead ? kBackupErrVersionRead : kBackupErrReplace;
