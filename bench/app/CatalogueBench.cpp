@@ -17,18 +17,16 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <random>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/core/FileList.h"
 #include "app/core/ObjectFile.h"
 #include "bench/app/HostWalk.h"
+#include "bench/app/ScratchPrefix.h"
 #include "cli/RunVeltSort.h"
 #include "msrc/Objects/ObjDefinition.h"
 #include "msrc/Util/FixedStringBuffer.h"
@@ -53,16 +51,6 @@ constexpr const char* kRegistry =
     "[Software\\\\Korva\\\\The Velt] 1\n"
     "\"VELT_DATA\"=\"C:\\\\Games\\\\The Velt\"\n";
 
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // One read the format requires: where and how many bytes.
 struct Read {
   long offset;
@@ -73,20 +61,11 @@ struct Read {
 // environment for the whole run.
 class Scene {
  public:
-  Scene() {
-    std::random_device seed;
-    for (;;) {
-      fRoot = fs::temp_directory_path() / ("velt-bench-catalogue-" + std::to_string(std::mt19937_64(seed())()));
-      if (fs::create_directory(fRoot)) break;
-    }
-    fs::create_directories(fRoot / "dosdevices");
-    fs::create_directory_symlink("../drive_c", fRoot / "dosdevices" / "c:");
-    const fs::path game = fRoot / "drive_c" / "Games" / "The Velt";
-    fObjects = game / "GameData" / "UserObjects";
+  Scene() : fPrefix("velt-bench-catalogue-") {
+    fObjects = fPrefix.objects();
     fs::create_directories(fObjects / "crowd");
-    fs::create_directories(game / "Downloads");
-    WriteBytes(fRoot / "system.reg", kRegistry);
-    fHost = std::make_unique<platform::PosixHostEnv>(fRoot.string());
+    ScratchPrefix::WriteBytes(fPrefix.root() / "system.reg", kRegistry);
+    fHost = std::make_unique<platform::PosixHostEnv>(fPrefix.root().string());
     platform::HostEnv::Replace(fHost.get());
 
     std::vector<ResourceData> resources;
@@ -100,8 +79,10 @@ class Scene {
       resources.push_back({others[i], id, "", payload});
     }
     fOk = WriteObjectFile(std::string(kObjectFolder) + "crowd\\Object 0.iff", resources);
-    const std::string bytes = ReadBytes(fObjects / "crowd" / "Object 0.iff");
-    for (int i = 1; i < kFiles; ++i) WriteBytes(fObjects / "crowd" / ("Object " + std::to_string(i) + ".iff"), bytes);
+    const std::string bytes = ScratchPrefix::ReadBytes(fObjects / "crowd" / "Object 0.iff");
+    for (int i = 1; i < kFiles; ++i) {
+      ScratchPrefix::WriteBytes(fObjects / "crowd" / ("Object " + std::to_string(i) + ".iff"), bytes);
+    }
     for (int i = 0; i < kFiles; ++i) fHostFiles.push_back(fObjects / "crowd" / ("Object " + std::to_string(i) + ".iff"));
 
     const IFF2Reader reader(bytes);
@@ -111,15 +92,9 @@ class Scene {
         fReads.push_back({block.offset, static_cast<size_t>(block.size)});
     }
     fOk = fOk && fReads.size() == kDefinitions + 2;
-    // A folder that changed moments ago is relisted on every name lookup
-    // until it has been quiet for a few seconds; measure the steady state.
-    std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+    ScratchPrefix::LetFoldersSettle();
   }
-  ~Scene() {
-    platform::HostEnv::Replace(nullptr);
-    std::error_code ignored;
-    fs::remove_all(fRoot, ignored);
-  }
+  ~Scene() { platform::HostEnv::Replace(nullptr); }
 
   bool ok() const { return fOk; }
   const fs::path& objects() const { return fObjects; }
@@ -144,7 +119,7 @@ class Scene {
   }
 
  private:
-  fs::path fRoot;
+  ScratchPrefix fPrefix;
   fs::path fObjects;
   std::unique_ptr<platform::PosixHostEnv> fHost;
   std::vector<fs::path> fHostFiles;

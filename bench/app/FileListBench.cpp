@@ -7,15 +7,13 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "app/core/FileList.h"
 #include "bench/app/HostWalk.h"
+#include "bench/app/ScratchPrefix.h"
 #include "msrc/Util/FixedStringBuffer.h"
 #include "platform/HostEnv.h"
 #include "platform/PosixHostEnv.h"
@@ -33,28 +31,14 @@ constexpr int kFilesPerFolder = 20;
 constexpr int kArchives = 20;
 constexpr int kMembersPerArchive = 50;
 
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 // The scratch prefix with the generated tree; removed when the program ends.
 class GeneratedPrefix {
  public:
-  GeneratedPrefix() {
-    std::random_device seed;
-    for (;;) {
-      fRoot = fs::temp_directory_path() / ("velt-bench-" + std::to_string(std::mt19937_64(seed())()));
-      if (fs::create_directory(fRoot)) break;
-    }
-    fs::create_directories(fRoot / "dosdevices");
-    fs::create_directory_symlink("../drive_c", fRoot / "dosdevices" / "c:");
-    fObjects = fRoot / "drive_c" / "Games" / "The Velt" / "GameData" / "UserObjects";
-    fs::create_directories(fRoot / "drive_c" / "Games" / "The Velt" / "Downloads");
-
+  GeneratedPrefix() : fPrefix("velt-bench-") {
+    const fs::path objects = fPrefix.objects();
     std::vector<fs::path> folders;
     for (int t = 0; t < kTopFolders; ++t) {
-      const fs::path top = fObjects / ("Top" + std::to_string(t));
+      const fs::path top = objects / ("Top" + std::to_string(t));
       folders.push_back(top);
       for (int m = 0; m < kMiddleFolders; ++m) {
         const fs::path middle = top / ("Middle" + std::to_string(m));
@@ -73,35 +57,27 @@ class GeneratedPrefix {
           for (int m = 0; m < kMembersPerArchive; ++m) {
             members.emplace_back("Member" + std::to_string(m) + (m % 2 ? ".iff" : ".spf"), std::string(64, 'm'));
           }
-          WriteBytes(folders[f] / ("Pack" + std::to_string(archives++) + ".far"), FarArchiveBytes(members));
+          const fs::path archive = folders[f] / ("Pack" + std::to_string(archives++) + ".far");
+          ScratchPrefix::WriteBytes(archive, FarArchiveBytes(members));
           continue;
         }
         const bool iff = i % 4 == 0;
         const fs::path file = folders[f] / (stem + (iff ? ".iff" : (i % 4 == 1 ? ".spf" : ".txt")));
-        WriteBytes(file, std::string(128, 'x'));
+        ScratchPrefix::WriteBytes(file, std::string(128, 'x'));
         if (i == 8) {
           fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                           fs::perm_options::remove);
         }
       }
     }
-    // The host's name cache trusts a folder only once it has been quiet for
-    // a few seconds (see FolderNameCache); a player's folders are older than
-    // that, so wait until these are too.
-    std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+    ScratchPrefix::LetFoldersSettle();
   }
 
-  ~GeneratedPrefix() {
-    std::error_code ignored;
-    fs::remove_all(fRoot, ignored);
-  }
-
-  const fs::path& root() const { return fRoot; }
-  const fs::path& objects() const { return fObjects; }
+  const fs::path& root() const { return fPrefix.root(); }
+  fs::path objects() const { return fPrefix.objects(); }
 
  private:
-  fs::path fRoot;
-  fs::path fObjects;
+  ScratchPrefix fPrefix;
 };
 
 GeneratedPrefix& Prefix() {

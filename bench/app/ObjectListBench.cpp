@@ -30,14 +30,13 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/core/ObjectFile.h"
+#include "bench/app/ScratchPrefix.h"
 #include "msrc/File/IFFResFile2.h"
 #include "msrc/Objects/ObjDefinition.h"
 #include "msrc/Util/FixedStringBuffer.h"
@@ -144,57 +143,35 @@ bool WriteObjectFile(const std::string& windowsPath, int definitions, int others
   return file.Close() == kResErrNone && ok;
 }
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 // A scratch prefix with the three folders, installed as the current host
 // environment behind a counting wrapper for the whole run.
 class Scene {
  public:
-  Scene() {
-    std::random_device seed;
-    for (;;) {
-      fRoot = fs::temp_directory_path() / ("velt-bench-objects-" + std::to_string(std::mt19937_64(seed())()));
-      if (fs::create_directory(fRoot)) break;
-    }
-    fs::create_directories(fRoot / "dosdevices");
-    fs::create_directory_symlink("../drive_c", fRoot / "dosdevices" / "c:");
-    const fs::path objects = fRoot / "drive_c" / "Games" / "The Velt" / "GameData" / "UserObjects";
+  Scene() : fPrefix("velt-bench-objects-") {
+    const fs::path& root = fPrefix.root();
+    const fs::path objects = fPrefix.objects();
     for (const char* folder : {"large", "crowd", "saved"}) fs::create_directories(objects / folder);
     fSavedHost = objects / "saved" / "saved.iff";
 
     // The first save's backup goes to the scratch root, not the user's data.
-    fHost = std::make_unique<platform::PosixHostEnv>(fRoot.string(), (fRoot / "velt-organizer").string());
+    fHost = std::make_unique<platform::PosixHostEnv>(root.string(), (root / "velt-organizer").string());
     platform::HostEnv::Replace(fHost.get());
     fOk = WriteObjectFile(kLargeEntry + ".iff", kLargeDefinitions, kLargeOthers) &&
           WriteObjectFile(kCrowdEntry + ".iff", kSmallDefinitions, kSmallDefinitions);
-    fLargeBytes = ReadBytes(objects / "large" / "large.iff");
-    fSmallBytes = ReadBytes(objects / "crowd" / "target.iff");
-    WriteBytes(fSavedHost, fLargeBytes);
+    fLargeBytes = ScratchPrefix::ReadBytes(objects / "large" / "large.iff");
+    fSmallBytes = ScratchPrefix::ReadBytes(objects / "crowd" / "target.iff");
+    ScratchPrefix::WriteBytes(fSavedHost, fLargeBytes);
     for (int i = 0; i < kCrowdFiles; ++i) {
-      WriteBytes(objects / "crowd" / ("Object " + std::to_string(i) + ".iff"), fSmallBytes);
+      ScratchPrefix::WriteBytes(objects / "crowd" / ("Object " + std::to_string(i) + ".iff"), fSmallBytes);
     }
     fLarge = LayoutOf(fLargeBytes);
     fSmall = LayoutOf(fSmallBytes);
 
-    // A folder that changed moments ago is relisted on every name lookup
-    // until it has been quiet for a few seconds; measure the steady state.
-    std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+    ScratchPrefix::LetFoldersSettle();
     fCounting = std::make_unique<CountingHostEnv>(fHost.get());
     platform::HostEnv::Replace(fCounting.get());
   }
-  ~Scene() {
-    platform::HostEnv::Replace(nullptr);
-    std::error_code ignored;
-    fs::remove_all(fRoot, ignored);
-  }
+  ~Scene() { platform::HostEnv::Replace(nullptr); }
 
   bool ok() const { return fOk && fLarge.fDefinitions.size() == kLargeDefinitions; }
   CountingHostEnv& counting() { return *fCounting; }
@@ -202,10 +179,10 @@ class Scene {
   const Layout& small() const { return fSmall; }
   // Puts the untouched large file back as the saved one; not through the
   // environment.
-  void RestoreSaved() const { WriteBytes(fSavedHost, fLargeBytes); }
+  void RestoreSaved() const { ScratchPrefix::WriteBytes(fSavedHost, fLargeBytes); }
 
  private:
-  fs::path fRoot;
+  ScratchPrefix fPrefix;
   fs::path fSavedHost;
   std::unique_ptr<platform::PosixHostEnv> fHost;
   std::unique_ptr<CountingHostEnv> fCounting;
