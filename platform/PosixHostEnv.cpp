@@ -173,7 +173,9 @@ std::unique_ptr<HostFile> PosixHostEnv::OpenHostFile(std::string_view hostPath, 
   }
 
   // Non-blocking so that a FIFO or device cannot stall the open; only regular
-  // files get past the type check below.
+  // files get past the type check below. The status flags are cleared of it
+  // afterwards from `flags` itself: F_SETFL keeps the access mode and ignores
+  // O_CLOEXEC and O_NOCTTY, so nothing else set here changes.
   int flags = (writes ? (reads ? O_RDWR : O_WRONLY) : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   bool created = false;
   int descriptor = create ? OpenCreating(path.c_str(), flags, &created) : OpenRetrying(path.c_str(), flags);
@@ -183,6 +185,14 @@ std::unique_ptr<HostFile> PosixHostEnv::OpenHostFile(std::string_view hostPath, 
   }
   FdGuard guard(descriptor);
 
+  // The lock comes before the look at the file (flock takes any kind of
+  // file without blocking here), so that the size seen is one no writer
+  // that honours the lock is still changing; the file keeps it for the
+  // caller's first question about its size.
+  if (int lock = LockFor(options); lock != 0 && !LockRetrying(descriptor, lock)) {
+    FailErrno();
+    return nullptr;
+  }
   struct stat info {};
   if (::fstat(descriptor, &info) != 0) {
     FailErrno();
@@ -196,17 +206,13 @@ std::unique_ptr<HostFile> PosixHostEnv::OpenHostFile(std::string_view hostPath, 
     Fail(HostFailure::kReadOnly);
     return nullptr;
   }
-  if (int lock = LockFor(options); lock != 0 && !LockRetrying(descriptor, lock)) {
-    FailErrno();
-    return nullptr;
-  }
-  if ((create && !created && !TruncateRetrying(descriptor)) ||
-      ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK) != 0) {
+  const bool truncate = create && !created;
+  if ((truncate && !TruncateRetrying(descriptor)) || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
     FailErrno();
     return nullptr;
   }
   if (options.randomAccess) ::posix_fadvise(descriptor, 0, 0, POSIX_FADV_RANDOM);
-  return std::make_unique<PosixHostFile>(guard.Release());
+  return std::make_unique<PosixHostFile>(guard.Release(), truncate ? 0 : static_cast<int64_t>(info.st_size));
 }
 
 bool PosixHostEnv::RemoveFile(std::string_view windowsPath) {

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <limits>
+#include <utility>
 
 #include "platform/PosixErrno.h"
 
@@ -43,6 +44,7 @@ int64_t PosixHostFile::Read(void* buffer, int64_t count) {
 
 int64_t PosixHostFile::Write(const void* buffer, int64_t count) {
   if (count < 0) return -1;
+  fSizeAtOpen = -1;
   const auto* bytes = static_cast<const unsigned char*>(buffer);
   int64_t done = 0;
   while (done < count) {
@@ -72,6 +74,7 @@ bool PosixHostFile::Seek(int64_t offset) {
 }
 
 int64_t PosixHostFile::Size() {
+  if (fSizeAtOpen >= 0) return std::exchange(fSizeAtOpen, -1);
   struct stat info {};
   if (::fstat(fFd, &info) == 0) return static_cast<int64_t>(info.st_size);
   NoteErrno(errno);
@@ -79,6 +82,7 @@ int64_t PosixHostFile::Size() {
 }
 
 bool PosixHostFile::SetEndOfFile() {
+  fSizeAtOpen = -1;
   while (::ftruncate(fFd, static_cast<off_t>(fPosition)) != 0) {
     if (errno != EINTR) {
       NoteErrno(errno);

@@ -12,8 +12,11 @@ namespace platform {
 // writes are positional (pread, pwrite), so a seek costs no host call.
 class PosixHostFile : public HostFile {
  public:
-  // Takes ownership of `fd`.
-  explicit PosixHostFile(int fd) : fFd(fd) {}
+  // Takes ownership of `fd`. `sizeAtOpen`, when known, is the size the open
+  // saw with its lock held: it answers the first Size() asked before
+  // anything is written, which is nearly always asked at once. Later
+  // questions ask the host, which others may have changed the file under.
+  explicit PosixHostFile(int fd, int64_t sizeAtOpen = -1) : fFd(fd), fSizeAtOpen(sizeAtOpen) {}
   ~PosixHostFile() override;
   PosixHostFile(const PosixHostFile&) = delete;
   PosixHostFile& operator=(const PosixHostFile&) = delete;
@@ -28,6 +31,7 @@ class PosixHostFile : public HostFile {
  private:
   int fFd;
   int64_t fPosition = 0;
+  int64_t fSizeAtOpen;  // -1 once used, or unknown
 };
 
 }  // namespace platform

@@ -113,6 +113,39 @@ TEST_F(PosixHostFileTest, AReadOnlyOpenNeitherWritesNorResizes) {
   EXPECT_EQ(Contents("drive_c/Data/x.bin"), "keep");
 }
 
+// The size an open saw answers only the first question, and only until the
+// file changes through it; after that the host is asked, so a change made by
+// anyone shows.
+TEST_F(PosixHostFileTest, SizeFollowsTheFileAfterTheFirstAnswer) {
+  struct Case {
+    const char* name;
+    void (*change)(HostFile&);
+    int64_t after;
+  };
+  const Case cases[] = {
+      {"written", [](HostFile& f) { ASSERT_TRUE(f.Seek(10)); ASSERT_EQ(f.Write("abc", 3), 3); }, 13},
+      {"cut", [](HostFile& f) { ASSERT_TRUE(f.Seek(4)); ASSERT_TRUE(f.SetEndOfFile()); }, 4},
+      {"extended", [](HostFile& f) { ASSERT_TRUE(f.Seek(12)); ASSERT_TRUE(f.SetEndOfFile()); }, 12},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fPrefix.WriteFile("drive_c/Data/x.bin", "0123456789");
+    const FileOpenOptions options{platform::kAccessRead | platform::kAccessWrite, platform::kShareRead,
+                                  FileDisposition::kOpenExisting, false};
+    std::unique_ptr<HostFile> file = fHost.OpenFile("c:\\data\\x.bin", options);
+    ASSERT_NE(file, nullptr);
+    c.change(*file);
+    EXPECT_EQ(file->Size(), c.after) << "changed before the first question";
+
+    file.reset();
+    file = fHost.OpenFile("c:\\data\\x.bin", options);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->Size(), c.after);
+    std::ofstream(fPrefix.Path("drive_c/Data/x.bin"), std::ios::binary | std::ios::app) << "zz";
+    EXPECT_EQ(file->Size(), c.after + 2) << "grown by another writer";
+  }
+}
+
 // A file-size limit stands in for a full disk: the write stops part-way, and
 // what reached the file is reported as a short count.
 TEST_F(PosixHostFileTest, AWriteThatRunsOutOfRoomReportsWhatReachedTheFile) {
