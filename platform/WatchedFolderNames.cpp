@@ -129,10 +129,10 @@ std::size_t WatchedFolderNames::Resolve(FolderId rootId, const std::vector<std::
 }
 
 bool WatchedFolderNames::Match(const std::string& path, std::span<const std::string_view> names,
-                               std::vector<std::optional<std::string>>* entries) {
+                               std::vector<std::optional<std::string>>* entries, Notices notices) {
   std::lock_guard<std::mutex> hold(fMutex);
   if (fUnavailable) return false;
-  TakeNotices();
+  if (notices == Notices::kTake) TakeNotices();
   std::string folder = path;
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   // Only below an indexed folder: its watch is what tells when the path

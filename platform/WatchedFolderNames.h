@@ -70,12 +70,16 @@ class WatchedFolderNames {
   // on from there.
   std::size_t Resolve(FolderId rootId, const std::vector<std::string_view>& components, std::string* hostPath);
 
+  // Whether Match applies the queued notices first, or its caller has just
+  // had Resolve apply them for the same question.
+  enum class Notices { kTake, kJustTaken };
+
   // For a folder that Resolve reached (or one below an indexed folder): true
   // when it is indexed, with in `entries` what each of `names` means there
   // (nothing for a name no entry matches). False when the folder has no
   // index and cannot get one.
   bool Match(const std::string& folder, std::span<const std::string_view> names,
-             std::vector<std::optional<std::string>>* entries);
+             std::vector<std::optional<std::string>>* entries, Notices notices = Notices::kTake);
 
   // How many folders have been listed to index them, for tests and benchmarks.
   uint64_t ListingCount() const;

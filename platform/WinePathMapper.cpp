@@ -55,7 +55,8 @@ WinePathMapper::WinePathMapper(std::string prefix) : fPrefix(std::move(prefix)) 
 
 std::string WinePathMapper::Map(std::string_view windowsPath) const { return MapPath(windowsPath, false); }
 
-std::string WinePathMapper::MapPath(std::string_view windowsPath, bool literalFirst) const {
+std::string WinePathMapper::MapPath(std::string_view windowsPath, bool literalFirst, bool* noticesTaken) const {
+  if (noticesTaken != nullptr) *noticesTaken = false;
   if (windowsPath.empty() || windowsPath.find('\0') != std::string_view::npos) return {};
   if (windowsPath.size() >= 2 && IsSeparator(windowsPath[0]) && IsSeparator(windowsPath[1])) return {};
 
@@ -75,6 +76,7 @@ std::string WinePathMapper::MapPath(std::string_view windowsPath, bool literalFi
 
   std::vector<std::string_view> components = ResolveComponents(rest, rooted);
   const std::size_t resolved = rooted ? fWatched.Resolve(rootId, components, &hostPath) : 0;
+  if (noticesTaken != nullptr) *noticesTaken = rooted;
   if (resolved < components.size()) {
     const std::vector<std::string_view> rest(components.begin() + static_cast<std::ptrdiff_t>(resolved),
                                              components.end());
@@ -123,7 +125,8 @@ bool WinePathMapper::AppendLiteral(const std::vector<std::string_view>& componen
 
 std::vector<bool> WinePathMapper::MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) const {
   std::vector<bool> held(names.size(), true);
-  const std::string folder = MapPath(windowsFolder, true);
+  bool noticesTaken = false;
+  const std::string folder = MapPath(windowsFolder, true, &noticesTaken);
   if (folder.empty()) return held;
   // Names that are not single names may name anything.
   std::vector<std::string_view> single;
@@ -139,7 +142,10 @@ std::vector<bool> WinePathMapper::MayHold(std::string_view windowsFolder, const 
   // No match means no entry by any spelling, its own included: Map keeps
   // the name as written and the host finds nothing there either.
   std::vector<std::optional<std::string>> entries;
-  if (fWatched.Match(folder, single, &entries)) {
+  // The notices Resolve applied for the folder serve its names too: the
+  // answers are as fresh as the folder's.
+  if (fWatched.Match(folder, single, &entries,
+                     noticesTaken ? WatchedFolderNames::Notices::kJustTaken : WatchedFolderNames::Notices::kTake)) {
     for (size_t i = 0; i < single.size(); ++i) held[at[i]] = entries[i].has_value();
     return held;
   }

@@ -69,7 +69,9 @@ class WinePathMapper {
   // Map, or with `literalFirst` the path as written when the host finds it:
   // every name then exists with its own spelling, which matching keeps, so
   // the answer is Map's at the cost of one look instead of one per name.
-  std::string MapPath(std::string_view windowsPath, bool literalFirst) const;
+  // `noticesTaken`, when given, tells whether the watched indexes applied
+  // their queued notices for this path.
+  std::string MapPath(std::string_view windowsPath, bool literalFirst, bool* noticesTaken = nullptr) const;
 
   // Appends the components to `hostPath` as written, when the host finds the
   // whole; false (nothing appended) when it does not.
