@@ -75,7 +75,9 @@ int CatalogueCommand::Run(std::ostream& out, std::ostream& err) {
   FileList files;
   files.Fill(objectFolder);
 
+  // CSV rows are written as they come; JSON is written whole at the end.
   CatalogueTable table;
+  if (fCsv) CatalogueTable::WriteCsvHeader(out);
   std::vector<ObjectSorts> objects;
   for (size_t file = 0; file < files.Count(); ++file) {
     const StringBuffer& entry = files.Entry(file);
@@ -85,14 +87,15 @@ int CatalogueCommand::Run(std::ostream& out, std::ostream& err) {
     }
     if (!fJson && !fCsv) out << files.Line(file).Text() << " (" << entry.Text() << ")\n";
     for (size_t index = 0; index < objects.size(); ++index) {
-      if (fJson || fCsv) {
+      if (fCsv) {
+        CatalogueTable::WriteCsvRow(RowFor(files, file, index, objects[index]), out);
+      } else if (fJson) {
         table.Add(RowFor(files, file, index, objects[index]));
       } else {
         WriteObjectLine(objects[index], out);
       }
     }
   }
-  if (fCsv) table.WriteCsv(out);
   if (fJson) table.WriteJson(out);
   return 0;
 }

@@ -152,18 +152,24 @@ void CatalogueTable::Add(Row row) {
 }
 
 void CatalogueTable::WriteCsv(std::ostream& out) const {
+  WriteCsvHeader(out);
+  for (const Row& row : fRows) WriteCsvRow(row, out);
+}
+
+void CatalogueTable::WriteCsvHeader(std::ostream& out) {
   out << kByteOrderMark;
   for (int i = 0; i < kColumnCount; ++i) out << (i == 0 ? "" : ",") << kColumnNames[i];
   out << "\r\n";
-  for (const Row& row : fRows) {
-    for (int i = 0; i < kColumnCount; ++i) {
-      if (i != 0) out << ',';
-      if (!row.fCells[i]) continue;
-      const std::string text = Utf8(*row.fCells[i]);
-      WriteCsvField(ComesFromAFile(i) ? DefusedForSpreadsheets(text) : text, out);
-    }
-    out << "\r\n";
+}
+
+void CatalogueTable::WriteCsvRow(const Row& row, std::ostream& out) {
+  for (int i = 0; i < kColumnCount; ++i) {
+    if (i != 0) out << ',';
+    if (!row.fCells[i]) continue;
+    const std::string text = Utf8(*row.fCells[i]);
+    WriteCsvField(ComesFromAFile(i) ? DefusedForSpreadsheets(text) : text, out);
   }
+  out << "\r\n";
 }
 
 void CatalogueTable::WriteJson(std::ostream& out) const {

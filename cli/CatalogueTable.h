@@ -74,6 +74,10 @@ class CatalogueTable {
 
   // Every column, whatever the rows hold.
   void WriteCsv(std::ostream& out) const;
+  // WriteCsv in pieces, for a table written as its rows come: the byte order
+  // mark and the header, then each row.
+  static void WriteCsvHeader(std::ostream& out);
+  static void WriteCsvRow(const Row& row, std::ostream& out);
   void WriteJson(std::ostream& out) const;
 
   // Replaces the table with one that WriteCsv or WriteJson wrote, perhaps
