@@ -81,24 +81,47 @@ constexpr std::string_view kFormulaStarts = "=+-@\t\r";
 
 bool ComesFromAFile(int column) { return column == CatalogueTable::kFileLine || column == CatalogueTable::kObjectLine; }
 
-std::string DefusedForSpreadsheets(std::string text) {
-  if (!text.empty() && (kFormulaStarts.find(text.front()) != std::string_view::npos || text.front() == '\'')) {
-    text.insert(text.begin(), '\'');
-  }
-  return text;
+bool StartsAFormula(std::string_view text) {
+  return !text.empty() && (kFormulaStarts.find(text.front()) != std::string_view::npos || text.front() == '\'');
 }
 
-void WriteCsvField(const std::string& text, std::ostream& out) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) {
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    return;
+// Appends `text` with each byte that is not part of valid UTF-8 replaced by
+// U+FFFD. Valid runs are copied whole: nearly every name is plain ASCII.
+void AppendUtf8(std::string_view text, std::string* out) {
+  size_t copied = 0;
+  for (size_t at = 0; at < text.size();) {
+    if (static_cast<uint8_t>(text[at]) < 0x80) {
+      ++at;
+      continue;
+    }
+    const size_t length = SequenceAt(text, at);
+    if (length != 0) {
+      at += length;
+      continue;
+    }
+    out->append(text.substr(copied, at - copied));
+    out->append(kReplacement);
+    copied = ++at;
   }
+  out->append(text.substr(copied));
+}
+
+// Appends one CSV field holding `text` made valid UTF-8, behind an apostrophe
+// when it comes from a file and starts a formula (the formula characters are
+// ASCII, so the repair cannot change whether it does), and quoted per RFC
+// 4180 when it holds a comma, a quote or a line end.
+void AppendCsvField(std::string_view text, bool fromAFile, std::string* line) {
+  const size_t start = line->size();
+  if (fromAFile && StartsAFormula(text)) line->push_back('\'');
+  AppendUtf8(text, line);
+  if (line->find_first_of(",\"\r\n", start) == std::string::npos) return;
   std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
+  for (size_t at = start; at < line->size(); ++at) {
+    if ((*line)[at] == '"') quoted += '"';
+    quoted += (*line)[at];
   }
-  out << quoted << '"';
+  quoted += '"';
+  line->replace(start, std::string::npos, quoted);
 }
 
 bool FindColumn(const std::string& name, CatalogueTable::Column* column) {
@@ -126,23 +149,7 @@ const char* CatalogueTable::ColumnName(Column column) { return kColumnNames[colu
 std::string CatalogueTable::Utf8(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  // Valid runs are copied whole: nearly every name is plain ASCII.
-  size_t copied = 0;
-  for (size_t at = 0; at < text.size();) {
-    if (static_cast<uint8_t>(text[at]) < 0x80) {
-      ++at;
-      continue;
-    }
-    const size_t length = SequenceAt(text, at);
-    if (length != 0) {
-      at += length;
-      continue;
-    }
-    out.append(text.substr(copied, at - copied));
-    out += kReplacement;
-    copied = ++at;
-  }
-  out.append(text.substr(copied));
+  AppendUtf8(text, &out);
   return out;
 }
 
@@ -163,13 +170,15 @@ void CatalogueTable::WriteCsvHeader(std::ostream& out) {
 }
 
 void CatalogueTable::WriteCsvRow(const Row& row, std::ostream& out) {
+  // The record is put together first and written in one piece.
+  std::string line;
+  line.reserve(256);
   for (int i = 0; i < kColumnCount; ++i) {
-    if (i != 0) out << ',';
-    if (!row.fCells[i]) continue;
-    const std::string text = Utf8(*row.fCells[i]);
-    WriteCsvField(ComesFromAFile(i) ? DefusedForSpreadsheets(text) : text, out);
+    if (i != 0) line += ',';
+    if (row.fCells[i]) AppendCsvField(*row.fCells[i], ComesFromAFile(i), &line);
   }
-  out << "\r\n";
+  line += "\r\n";
+  out.write(line.data(), static_cast<std::streamsize>(line.size()));
 }
 
 void CatalogueTable::WriteJson(std::ostream& out) const {
