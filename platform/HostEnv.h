@@ -132,6 +132,17 @@ class HostEnv {
   // path again. The default cannot tell and answers true throughout.
   virtual std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names);
 
+  // Brackets the lookups of one short operation on this thread (opening a
+  // group of files: its companion probe and its opens), so that the host may
+  // look once, at the first lookup, at what every path depends on (a drive's
+  // root, queued change notices) instead of at each: every answer in the
+  // batch reflects the host as it was at that first lookup. A change made
+  // through this environment inside the batch is seen by the lookups after
+  // it. Batches nest; the outermost one counts. Use LookupBatch rather than
+  // calling these. The defaults do nothing.
+  virtual void BeginLookups() {}
+  virtual void EndLookups() {}
+
   // The host's own environment, built on first use.
   static HostEnv& Default();
 

@@ -43,6 +43,8 @@ class HostEnvWrapper : public HostEnv {
   std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) override {
     return fTarget->MayHold(windowsFolder, names);
   }
+  void BeginLookups() override { fTarget->BeginLookups(); }
+  void EndLookups() override { fTarget->EndLookups(); }
 
  private:
   HostEnv* fTarget;

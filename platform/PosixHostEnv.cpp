@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <utility>
 
 #include "platform/PosixErrno.h"
@@ -137,6 +138,19 @@ bool TruncateRetrying(int fd) {
 }
 
 
+// Tells the mapper, when it goes, that a change may have been made here, so
+// that a batch of lookups open on this thread looks at the host again.
+class ChangeNotice {
+ public:
+  explicit ChangeNotice(const WinePathMapper& mapper) : fMapper(mapper) {}
+  ~ChangeNotice() { fMapper.NoteChange(); }
+  ChangeNotice(const ChangeNotice&) = delete;
+  ChangeNotice& operator=(const ChangeNotice&) = delete;
+
+ private:
+  const WinePathMapper& fMapper;
+};
+
 }  // namespace
 
 PosixHostEnv::PosixHostEnv(std::string prefix, std::string dataFolder)
@@ -171,6 +185,8 @@ std::unique_ptr<HostFile> PosixHostEnv::OpenHostFile(std::string_view hostPath, 
     Fail(HostFailure::kNotFound);
     return nullptr;
   }
+  std::optional<ChangeNotice> changed;
+  if (create) changed.emplace(fMapper);
 
   // Non-blocking so that a FIFO or device cannot stall the open; only regular
   // files get past the type check below. The status flags are cleared of it
@@ -222,6 +238,7 @@ bool PosixHostEnv::RemoveFile(std::string_view windowsPath) {
 }
 
 bool PosixHostEnv::RemoveHostFile(std::string_view hostPath) {
+  const ChangeNotice changed(fMapper);
   const std::string path(hostPath);
   if (path.empty() || path.find('\0') != std::string::npos) return Fail(HostFailure::kNotFound);
   struct stat info {};
@@ -233,6 +250,7 @@ bool PosixHostEnv::RemoveHostFile(std::string_view hostPath) {
 }
 
 bool PosixHostEnv::ReplaceFile(std::string_view targetPath, std::string_view replacementPath) {
+  const ChangeNotice changed(fMapper);
   std::string target = HostPath(targetPath);
   const std::string replacement = HostPath(replacementPath);
   if (target.empty() || replacement.empty()) return Fail(HostFailure::kNotFound);
@@ -323,6 +341,7 @@ std::string PosixHostEnv::CanonicalPath(std::string_view windowsPath) {
 }
 
 bool PosixHostEnv::MakeHostFolders(std::string_view hostFolder) {
+  const ChangeNotice changed(fMapper);
   std::string path(hostFolder);
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   if (path.empty() || path.find('\0') != std::string::npos) return Fail(HostFailure::kNotFound);
@@ -341,6 +360,7 @@ bool PosixHostEnv::MakeHostFolders(std::string_view hostFolder) {
 }
 
 bool PosixHostEnv::RenameHostFile(std::string_view fromPath, std::string_view toPath) {
+  const ChangeNotice changed(fMapper);
   const std::string from(fromPath);
   const std::string to(toPath);
   if (from.empty() || to.empty() || from.find('\0') != std::string::npos || to.find('\0') != std::string::npos)

@@ -77,6 +77,10 @@ class PosixHostEnv : public HostEnv {
   std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) override {
     return fMapper.MayHold(windowsFolder, names);
   }
+  // The mapper's batch: each drive's root and the change notices looked at
+  // once. Every call here that may change a name ends what the batch knows.
+  void BeginLookups() override { fMapper.BeginBatch(); }
+  void EndLookups() override { fMapper.EndBatch(); }
 
   const WinePathMapper& mapper() const { return fMapper; }
 

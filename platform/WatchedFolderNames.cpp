@@ -103,10 +103,10 @@ WatchedFolderNames::~WatchedFolderNames() {
 }
 
 std::size_t WatchedFolderNames::Resolve(FolderId rootId, const std::vector<std::string_view>& components,
-                                        std::string* hostPath) {
+                                        std::string* hostPath, Notices notices) {
   std::lock_guard<std::mutex> hold(fMutex);
   if (fUnavailable) return 0;
-  TakeNotices();
+  if (notices == Notices::kTake) TakeNotices();
   std::string folder = *hostPath;
   const auto root = fIndexes.find(folder);
   if (root != fIndexes.end() && !(root->second.id == rootId)) ForgetFrom(folder);

@@ -68,11 +68,13 @@ class WatchedFolderNames {
   // it. Returns how many components were appended: fewer than all when a
   // folder on the way has no index and cannot get one, and the caller goes
   // on from there.
-  std::size_t Resolve(FolderId rootId, const std::vector<std::string_view>& components, std::string* hostPath);
-
-  // Whether Match applies the queued notices first, or its caller has just
-  // had Resolve apply them for the same question.
+  // Whether a call applies the queued notices first, or its caller has just
+  // had them applied for the same question (a batch of lookups, see
+  // WinePathMapper::BeginBatch).
   enum class Notices { kTake, kJustTaken };
+
+  std::size_t Resolve(FolderId rootId, const std::vector<std::string_view>& components, std::string* hostPath,
+                      Notices notices = Notices::kTake);
 
   // For a folder that Resolve reached (or one below an indexed folder): true
   // when it is indexed, with in `entries` what each of `names` means there

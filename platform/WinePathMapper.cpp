@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
 #include <span>
 #include <utility>
@@ -49,9 +50,38 @@ std::vector<std::string_view> ResolveComponents(std::string_view path, bool root
   return components;
 }
 
+// The batch of lookups this thread has open, if any; it serves the one mapper
+// that opened it. A drive's root is kept per letter ('a' to 'z').
+struct Batch {
+  const WinePathMapper* mapper = nullptr;
+  int depth = 0;
+  bool noticesTaken = false;
+  std::array<std::optional<std::pair<std::string, FolderId>>, 26> roots;
+};
+thread_local Batch tBatch;
+
+Batch* BatchOf(const WinePathMapper* mapper) {
+  return tBatch.depth > 0 && tBatch.mapper == mapper ? &tBatch : nullptr;
+}
+
 }  // namespace
 
 WinePathMapper::WinePathMapper(std::string prefix) : fPrefix(std::move(prefix)) {}
+
+void WinePathMapper::BeginBatch() const {
+  if (tBatch.depth++ == 0) tBatch.mapper = this;
+}
+
+void WinePathMapper::EndBatch() const {
+  if (tBatch.depth > 0 && --tBatch.depth == 0) tBatch = Batch{};
+}
+
+void WinePathMapper::NoteChange() const {
+  if (Batch* batch = BatchOf(this)) {
+    batch->noticesTaken = false;
+    batch->roots.fill(std::nullopt);
+  }
+}
 
 std::string WinePathMapper::Map(std::string_view windowsPath) const { return MapPath(windowsPath, false); }
 
@@ -75,7 +105,14 @@ std::string WinePathMapper::MapPath(std::string_view windowsPath, bool literalFi
   if (rooted && hostPath.empty()) return {};
 
   std::vector<std::string_view> components = ResolveComponents(rest, rooted);
-  const std::size_t resolved = rooted ? fWatched.Resolve(rootId, components, &hostPath) : 0;
+  Batch* batch = BatchOf(this);
+  std::size_t resolved = 0;
+  if (rooted) {
+    resolved = fWatched.Resolve(rootId, components, &hostPath,
+                                batch != nullptr && batch->noticesTaken ? WatchedFolderNames::Notices::kJustTaken
+                                                                        : WatchedFolderNames::Notices::kTake);
+    if (batch != nullptr) batch->noticesTaken = true;
+  }
   if (noticesTaken != nullptr) *noticesTaken = rooted;
   if (resolved < components.size()) {
     const std::vector<std::string_view> rest(components.begin() + static_cast<std::ptrdiff_t>(resolved),
@@ -91,12 +128,20 @@ std::string WinePathMapper::MapPath(std::string_view windowsPath, bool literalFi
 
 std::string WinePathMapper::DriveRoot(char letter, FolderId* id) const {
   if (fPrefix.empty()) return {};
+  Batch* batch = BatchOf(this);
+  std::optional<std::pair<std::string, FolderId>>* kept =
+      batch != nullptr ? &batch->roots[static_cast<size_t>(LowerAscii(letter) - 'a')] : nullptr;
+  if (kept != nullptr && kept->has_value()) {
+    *id = (*kept)->second;
+    return (*kept)->first;
+  }
   std::string root = JoinHost(fPrefix, "dosdevices/");
   root.push_back(LowerAscii(letter));
   root.push_back(':');
   struct stat info {};
   if (::stat(root.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return {};
   *id = FolderId{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+  if (kept != nullptr) *kept = std::make_pair(root, *id);
   return root;
 }
 

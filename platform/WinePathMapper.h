@@ -54,6 +54,15 @@ class WinePathMapper {
   // exists as written (see MapPath).
   std::vector<bool> MayHold(std::string_view windowsFolder, const std::vector<std::string>& names) const;
 
+  // A batch of lookups on this thread (see HostEnv::BeginLookups): inside
+  // it, each drive's root is looked at once and the watched indexes apply
+  // their queued notices once, at the first path that needs them.
+  // NoteChange, after a change made through this mapper's environment, has
+  // the next lookup look again.
+  void BeginBatch() const;
+  void EndBatch() const;
+  void NoteChange() const;
+
   const std::string& prefix() const { return fPrefix; }
 
   // How many folders have been listed to match names, for tests and benchmarks.

@@ -14,6 +14,7 @@
 #include "msrc/Util/PathSplit.h"
 #include "msrc/Util/XAssert.h"
 #include "platform/HostEnv.h"
+#include "platform/LookupBatch.h"
 
 namespace {
 constexpr const char* kSourcePath = "msrc/File/SeqResFile";
@@ -180,6 +181,9 @@ void SeqResFile::DeleteStrayMembers() {
 
 int32_t SeqResFile::Open(const StringBuffer& path) {
   SeqResFile::Close();
+  // The companion probe and the members' opens are one operation to the
+  // host: it need look at what their paths share only once.
+  const platform::LookupBatch batch(platform::HostEnv::Current());
   int32_t result = kResErrNoComponent;
   bool opened = false;
   const std::array<bool, kMaxComponents> missing = MissingComponents(path);

@@ -9,9 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/LookupBatch.h"
+#include "platform/PosixHostEnv.h"
 #include "platform/WinePathMapper.h"
 #include "tests/platform/ScratchFolder.h"
 
+using platform::LookupBatch;
+using platform::PosixHostEnv;
 using platform::WinePathMapper;
 
 namespace {
@@ -157,6 +161,36 @@ TEST(WatchedMappingWork, KnownFoldersAreListedOnceWhileFilesComeAndGo) {
     EXPECT_EQ(mapper.Map(asked), WinePathMapper(prefix.Path()).Map(asked)) << asked;
   }
   EXPECT_EQ(mapper.FolderListingCount(), listed);
+}
+
+// A batch of lookups looks at the drive's root and the notices once; it must
+// still see a change made through its own environment, must not serve
+// another mapper, and must leave nothing behind once it ends.
+TEST(WatchedMappingBatch, SeesItsOwnChangesAndEndsFresh) {
+  ScratchFolder prefix;
+  prefix.Link("dosdevices/c:", "../drive_c");
+  prefix.WriteFile(std::string(kGame) + "Chair.IFF", "chair");
+  prefix.WriteFile("drive_d/GAMES/THE VELT/GAMEDATA/USEROBJECTS/CHAIR.IFF", "drive d");
+  PosixHostEnv host(prefix.Path(), prefix.Path("data"));
+  const std::string asked = "c:\\games\\the velt\\gamedata\\userobjects\\chair.iff";
+  const auto fresh = [&prefix, &asked] { return WinePathMapper(prefix.Path()).Map(asked); };
+  ASSERT_EQ(host.HostPath(asked), fresh());
+  if (host.mapper().WatchedFolderCount() == 0) GTEST_SKIP() << "this file system's changes are not watched";
+
+  WinePathMapper other(prefix.Path());
+  ASSERT_EQ(other.Map(asked), fresh());
+  {
+    const LookupBatch batch(host);
+    EXPECT_EQ(host.HostPath(asked), fresh());
+    ASSERT_TRUE(host.RenameHostFile(prefix.Path(std::string(kGame) + "Chair.IFF"),
+                                    prefix.Path(std::string(kGame) + "chair.iff")));
+    EXPECT_EQ(host.HostPath(asked), fresh()) << "a change made through the environment";
+    Rename(prefix, std::string(kGame) + "chair.iff", std::string(kGame) + "cHAIR.iff");
+    EXPECT_EQ(other.Map(asked), fresh()) << "another mapper, outside the batch";
+  }
+  fs::remove(prefix.path() / "dosdevices/c:");
+  prefix.Link("dosdevices/c:", "../drive_d");
+  EXPECT_EQ(host.HostPath(asked), fresh()) << "after the batch";
 }
 
 }  // namespace
