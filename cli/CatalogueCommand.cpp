@@ -11,6 +11,8 @@
 #include "cli/SortText.h"
 #include "msrc/File/resfile.h"
 #include "msrc/Util/FixedStringBuffer.h"
+#include "platform/HostEnv.h"
+#include "platform/LookupBatch.h"
 
 namespace {
 
@@ -72,6 +74,11 @@ CatalogueCommand::CatalogueCommand(CLI::App& app)
 int CatalogueCommand::Run(std::ostream& out, std::ostream& err) {
   FixedStringBuffer<260> objectFolder;
   if (!LookUpObjectFolder(&objectFolder, err)) return 1;
+  // The catalogue is one look at the game's files: paths are mapped through
+  // the drive's root and folders as they were when it started. It changes
+  // nothing, so a file moved meanwhile only shows as unreadable, as it would
+  // a moment later.
+  const platform::LookupBatch batch(platform::HostEnv::Current());
   FileList files;
   files.Fill(objectFolder);
 
