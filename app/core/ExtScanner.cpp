@@ -2,7 +2,7 @@
 
 #include "msrc/Util/PathSplit.h"
 
-ExtScanner::ExtScanner(std::vector<FixedStringBuffer<260>>* target, const char* extension, bool writableOnly)
+ExtScanner::ExtScanner(std::deque<FixedStringBuffer<260>>* target, const char* extension, bool writableOnly)
     : fTarget(target), fExtension(extension), fWritableOnly(writableOnly) {}
 
 void ExtScanner::FoundFile(const StringBuffer& path) {

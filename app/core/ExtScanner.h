@@ -1,6 +1,6 @@
 #pragma once
 
-#include <vector>
+#include <deque>
 
 #include "app/core/FolderScanner.h"
 #include "msrc/Util/FixedStringBuffer.h"
@@ -13,12 +13,12 @@ class ExtScanner : public FolderScanner {
   // extension holds at most 15 characters, the "." included; a longer one is
   // cut with the string buffer's report. With `writableOnly`, files that may
   // not be written (read-only ones, archive members) are left out.
-  ExtScanner(std::vector<FixedStringBuffer<260>>* target, const char* extension, bool writableOnly);
+  ExtScanner(std::deque<FixedStringBuffer<260>>* target, const char* extension, bool writableOnly);
 
   void FoundFile(const StringBuffer& path) override;
 
  private:
-  std::vector<FixedStringBuffer<260>>* fTarget;
+  std::deque<FixedStringBuffer<260>>* fTarget;
   FixedStringBuffer<16> fExtension;
   bool fWritableOnly;
 };

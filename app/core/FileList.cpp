@@ -38,7 +38,6 @@ void FileList::Fill(const StringBuffer& folder) {
                      [](const StringBuffer& a, const StringBuffer& b) { return a.CompareNoCase(b) < 0; });
   }
 
-  fLines.reserve(fEntries.size());
   FixedStringBuffer<260> folderPart;
   for (FixedStringBuffer<260>& entry : fEntries) {
     fLines.emplace_back();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
+#include <deque>
 
 #include "msrc/Util/FixedStringBuffer.h"
 #include "msrc/Util/StringBuffer.h"
@@ -29,6 +29,7 @@ class FileList {
   const StringBuffer& Line(size_t index) const;
 
  private:
-  std::vector<FixedStringBuffer<260>> fEntries;
-  std::vector<FixedStringBuffer<260>> fLines;
+  // Deques: a list of thousands grows without copying what it holds.
+  std::deque<FixedStringBuffer<260>> fEntries;
+  std::deque<FixedStringBuffer<260>> fLines;
 };

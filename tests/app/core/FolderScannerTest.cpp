@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -301,7 +302,7 @@ TEST(ExtScannerTest, CollectsWritableFilesOfTheExtensionIgnoringCase) {
   game.MakeReadOnly("GameData/UserObjects/ro.iff");
   game.WriteObject("pack.far", FarArchiveBytes({{"member.iff", "m"}}));
 
-  std::vector<FixedStringBuffer<260>> found;
+  std::deque<FixedStringBuffer<260>> found;
   ExtScanner writableOnly(&found, ".IFF", true);
   ScanObjects(&writableOnly);
   std::vector<std::string> texts;
