@@ -1,5 +1,6 @@
 #include "cli/CatalogueTable.h"
 
+#include <algorithm>
 #include <charconv>
 #include <nlohmann/json.hpp>
 
@@ -114,7 +115,8 @@ void AppendCsvField(std::string_view text, bool fromAFile, std::string* line) {
   const size_t start = line->size();
   if (fromAFile && StartsAFormula(text)) line->push_back('\'');
   AppendUtf8(text, line);
-  if (line->find_first_of(",\"\r\n", start) == std::string::npos) return;
+  const auto needsQuotes = [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; };
+  if (std::none_of(line->begin() + static_cast<std::ptrdiff_t>(start), line->end(), needsQuotes)) return;
   std::string quoted = "\"";
   for (size_t at = start; at < line->size(); ++at) {
     if ((*line)[at] == '"') quoted += '"';

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <span>
@@ -178,8 +179,8 @@ std::vector<bool> WinePathMapper::MayHold(std::string_view windowsFolder, const 
   std::vector<std::size_t> at;
   for (size_t i = 0; i < names.size(); ++i) {
     const std::string_view name = names[i];
-    if (name.empty() || name == "." || name == ".." || name.find_first_of("\\/") != std::string_view::npos ||
-        name.find('\0') != std::string_view::npos)
+    if (name.empty() || name == "." || name == ".." ||
+        std::any_of(name.begin(), name.end(), [](char c) { return IsSeparator(c) || c == '\0'; }))
       continue;
     single.push_back(name);
     at.push_back(i);

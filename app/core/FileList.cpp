@@ -2,12 +2,29 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/core/ExtScanner.h"
 #include "app/core/GameFolder.h"
 #include "msrc/Util/PathSplit.h"
 
 namespace {
+
+// A key whose plain byte order (std::string's, unsigned) is CompareNoCase's
+// order: A to Z folded to a to z, and each byte's top bit flipped so that
+// unsigned order is the signed order CompareNoCase compares in. A prefix
+// comes first in both.
+std::string SortKey(const StringBuffer& text) {
+  std::string key(text.Text(), static_cast<size_t>(text.Length()));
+  for (char& c : key) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+    c = static_cast<char>(static_cast<unsigned char>(c) ^ 0x80u);
+  }
+  return key;
+}
 
 const FixedStringBuffer<1>& EmptyText() {
   static const FixedStringBuffer<1> empty;
@@ -30,22 +47,23 @@ void FileList::Fill(const StringBuffer& folder) {
     }
   }
 
-  // Case-insensitive order of the full paths. CompareNoCase orders the
-  // folded, signed bytes lexicographically, a prefix first, so "less than
-  // zero" is a strict weak ordering.
-  if (fEntries.size() > 1) {
-    std::stable_sort(fEntries.begin(), fEntries.end(),
-                     [](const StringBuffer& a, const StringBuffer& b) { return a.CompareNoCase(b) < 0; });
-  }
+  // Case-insensitive order of the full paths, as CompareNoCase gives it,
+  // sorted by keys so that the paths themselves are copied once.
+  std::vector<std::pair<std::string, size_t>> order;
+  order.reserve(fEntries.size());
+  for (size_t i = 0; i < fEntries.size(); ++i) order.emplace_back(SortKey(fEntries[i]), i);
+  std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 
+  std::deque<FixedStringBuffer<260>> entries;
   FixedStringBuffer<260> folderPart;
-  for (FixedStringBuffer<260>& entry : fEntries) {
+  for (const auto& [key, index] : order) {
     fLines.emplace_back();
-    SplitPath(entry.Text(), &folderPart, &fLines.back(), nullptr);
+    SplitPath(fEntries[index].Text(), &folderPart, &fLines.back(), nullptr);
     // The entry drops its extension: folder part and name.
-    entry.Assign(folderPart);
-    entry.Append(fLines.back());
+    entries.emplace_back(folderPart);
+    entries.back().Append(fLines.back());
   }
+  fEntries.swap(entries);
 }
 
 const StringBuffer& FileList::Entry(size_t index) const {

@@ -21,15 +21,15 @@ PathPieces Locate(const char* path) {
   // Paths are far shorter than this in practice; longer text is cut so that
   // every offset fits the buffers' 32-bit counts.
   pieces.length = length > INT32_MAX ? INT32_MAX : static_cast<int32_t>(length);
+  // From the end back to the last separator: the name is all that is looked
+  // at, and the first dot met is its last one.
   int32_t lastDot = -1;
-  for (int32_t i = 0; i < pieces.length; ++i) {
-    if (path[i] == '\\' || path[i] == '/') {
-      pieces.nameStart = i + 1;
-      lastDot = -1;
-    } else if (path[i] == '.') {
-      lastDot = i;
-    }
+  int32_t i = pieces.length;
+  while (i > 0 && path[i - 1] != '\\' && path[i - 1] != '/') {
+    --i;
+    if (lastDot < 0 && path[i] == '.') lastDot = i;
   }
+  pieces.nameStart = i;
   pieces.extensionStart = lastDot >= 0 ? lastDot : pieces.length;
   return pieces;
 }
