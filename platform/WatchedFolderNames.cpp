@@ -111,7 +111,14 @@ std::size_t WatchedFolderNames::Resolve(FolderId rootId, const std::vector<std::
   const auto root = fIndexes.find(folder);
   if (root != fIndexes.end() && !(root->second.id == rootId)) ForgetFrom(folder);
   Index* index = Find(folder, &rootId);
-  for (std::size_t i = 0; i < components.size(); ++i) {
+  if (index == nullptr) return 0;
+  std::size_t i = Walked(rootId, folder, components);
+  if (i > 0) {
+    folder = fWalk.folders[i - 1];
+    index = fWalk.indexes[i - 1];
+    *hostPath = folder;
+  }
+  for (; i < components.size(); ++i) {
     if (index == nullptr) return i;
     const std::string_view component = components[i];
     const auto spelled = index->spellings.find(LowerAscii(component));
@@ -123,9 +130,33 @@ std::size_t WatchedFolderNames::Resolve(FolderId rootId, const std::vector<std::
     const bool exact = std::binary_search(names.begin(), names.end(), component);
     folder = Join(folder, exact ? component : std::string_view(names.front()));
     *hostPath = folder;
-    if (i + 1 < components.size()) index = Find(folder, nullptr);
+    if (i + 1 < components.size()) {
+      index = Find(folder, nullptr);
+      if (index != nullptr) {
+        fWalk.components.emplace_back(component);
+        fWalk.folders.push_back(folder);
+        fWalk.indexes.push_back(index);
+      }
+    }
   }
   return components.size();
+}
+
+std::size_t WatchedFolderNames::Walked(FolderId rootId, const std::string& root,
+                                       const std::vector<std::string_view>& components) {
+  std::size_t held = 0;
+  if (fWalk.generation == fGeneration && fWalk.rootId == rootId && fWalk.root == root) {
+    const std::size_t most = std::min(components.size(), fWalk.components.size());
+    while (held < most && fWalk.components[held] == components[held]) ++held;
+  } else {
+    fWalk.generation = fGeneration;
+    fWalk.rootId = rootId;
+    fWalk.root = root;
+  }
+  fWalk.components.resize(held);
+  fWalk.folders.resize(held);
+  fWalk.indexes.resize(held);
+  return held;
 }
 
 bool WatchedFolderNames::Match(const std::string& path, std::span<const std::string_view> names,
@@ -137,12 +168,30 @@ bool WatchedFolderNames::Match(const std::string& path, std::span<const std::str
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   // Only below an indexed folder: its watch is what tells when the path
   // stops reaching this folder.
-  const std::size_t slash = folder.find_last_of('/');
-  if (fIndexes.find(folder) == fIndexes.end() &&
-      (slash == std::string::npos || fIndexes.find(folder.substr(0, slash)) == fIndexes.end()))
-    return false;
-  const Index* index = Find(folder, nullptr);
-  if (index == nullptr) return false;
+  const bool walked = fWalk.generation == fGeneration && !fWalk.folders.empty();
+  const Index* index = walked && fWalk.folders.back() == folder ? fWalk.indexes.back() : nullptr;
+  if (index == nullptr) {
+    const std::size_t slash = folder.find_last_of('/');
+    if (fIndexes.find(folder) == fIndexes.end() &&
+        (slash == std::string::npos || fIndexes.find(folder.substr(0, slash)) == fIndexes.end()))
+      return false;
+    Index* found = Find(folder, nullptr);
+    if (found == nullptr) return false;
+    index = found;
+    // A folder just below the walk's last, by a name that folder holds as
+    // spelled, extends the walk: the name then resolves to itself.
+    if (walked && fWalk.generation == fGeneration && slash != std::string::npos &&
+        std::string_view(folder).substr(0, slash) == fWalk.folders.back()) {
+      const std::string_view name = std::string_view(folder).substr(slash + 1);
+      const auto& parent = fWalk.indexes.back()->spellings;
+      const auto spelled = parent.find(LowerAscii(name));
+      if (spelled != parent.end() && std::binary_search(spelled->second.begin(), spelled->second.end(), name)) {
+        fWalk.components.emplace_back(name);
+        fWalk.folders.push_back(folder);
+        fWalk.indexes.push_back(found);
+      }
+    }
+  }
   entries->assign(names.size(), std::nullopt);
   for (std::size_t i = 0; i < names.size(); ++i) {
     const auto spelled = index->spellings.find(LowerAscii(names[i]));
@@ -195,6 +244,7 @@ void WatchedFolderNames::Apply(int watch, uint32_t mask, std::string_view name) 
   const auto folders = fFoldersOfWatch.find(watch);
   if (folders == fFoldersOfWatch.end()) return;
   const std::vector<std::string> paths = folders->second;
+  ++fGeneration;
   if (mask & kWatchEnded) {
     for (const std::string& path : paths) ForgetFrom(path);
     return;
@@ -342,6 +392,7 @@ void WatchedFolderNames::Forget(std::map<std::string, Index>::iterator index) {
     }
   }
   fIndexes.erase(index);
+  ++fGeneration;
 }
 
 void WatchedFolderNames::ForgetAll() {
@@ -349,6 +400,7 @@ void WatchedFolderNames::ForgetAll() {
   if (fNotices >= 0) ::close(fNotices);
   fNotices = -1;
   fIndexes.clear();
+  ++fGeneration;
   fFoldersOfWatch.clear();
   fUnindexable.clear();
   fUnindexableRoots.clear();

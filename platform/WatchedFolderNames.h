@@ -115,8 +115,27 @@ class WatchedFolderNames {
   // Drops every index and every watch.
   void ForgetAll();
 
+  // The folders the last resolved path went through, each with its index:
+  // most paths asked one after another share their first folders, and the
+  // next one that starts with the same components as asked continues from
+  // there. Good while fGeneration, which every change to an index and every
+  // index dropped moves on, is what it was when the walk was made.
+  struct Walk {
+    uint64_t generation = 0;
+    FolderId rootId;
+    std::string root;
+    std::vector<std::string> components;
+    std::vector<std::string> folders;
+    std::vector<Index*> indexes;
+  };
+  // The walk, emptied and started at `root` unless it is good and starts
+  // there; how many of `components` it already holds.
+  std::size_t Walked(FolderId rootId, const std::string& root, const std::vector<std::string_view>& components);
+
   std::size_t fCapacity;
   mutable std::mutex fMutex;
+  uint64_t fGeneration = 1;
+  Walk fWalk;
   int fNotices = -1;
   bool fUnavailable = false;
   uint64_t fListings = 0;
