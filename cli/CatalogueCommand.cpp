@@ -1,6 +1,11 @@
 #include "cli/CatalogueCommand.h"
 
+#include <charconv>
+#include <cstdint>
+#include <map>
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "app/core/FileList.h"
@@ -18,27 +23,61 @@ namespace {
 
 using Table = CatalogueTable;
 
-Table::Row RowFor(const FileList& files, size_t file, size_t index, const ObjectSorts& object) {
-  Table::Row row;
-  row.fCells[Table::kFile] = std::to_string(file);
-  row.fCells[Table::kFileLine] = files.Line(file).Text();
-  row.fCells[Table::kEntry] = files.Entry(file).Text();
-  row.fCells[Table::kObject] = std::to_string(index);
-  row.fCells[Table::kObjectLine] = object.fObject.fName.Text();
-  row.fCells[Table::kId] = std::to_string(object.fObject.fId);
-  if (object.fLoad == LoadResult::kNotFound) return row;
+void Set(Table::Cell& cell, std::string_view text) {
+  if (cell) {
+    cell->assign(text);
+  } else {
+    cell.emplace(text);
+  }
+}
+
+void SetNumber(Table::Cell& cell, int64_t value) {
+  char digits[24];
+  const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, value);
+  Set(cell, std::string_view(digits, static_cast<size_t>(written.ptr - digits)));
+}
+
+// What the sort controls show for each set of values met so far: objects
+// share their sorts far more often than not.
+class ShownNames {
+ public:
+  const ShownSorts& For(const SortValues& values) {
+    const auto key = std::make_tuple(values.fFunction, values.fSubsort, values.fRoom, values.fDowntown);
+    auto found = fShown.find(key);
+    if (found == fShown.end()) found = fShown.emplace(key, ShownSortNames(values)).first;
+    return found->second;
+  }
+
+ private:
+  std::map<std::tuple<int32_t, int32_t, int32_t, int32_t>, ShownSorts> fShown;
+};
+
+// Fills `row` in place, so that a row reused for the next object keeps the
+// room its cells already have.
+void FillRow(const FileList& files, size_t file, size_t index, const ObjectSorts& object, ShownNames* names,
+             Table::Row* row) {
+  auto& cells = row->fCells;
+  SetNumber(cells[Table::kFile], static_cast<int64_t>(file));
+  Set(cells[Table::kFileLine], files.Line(file).Text());
+  Set(cells[Table::kEntry], files.Entry(file).Text());
+  SetNumber(cells[Table::kObject], static_cast<int64_t>(index));
+  Set(cells[Table::kObjectLine], object.fObject.fName.Text());
+  SetNumber(cells[Table::kId], object.fObject.fId);
+  if (object.fLoad == LoadResult::kNotFound) {
+    for (int i = Table::kFunction; i < Table::kColumnCount; ++i) cells[i].reset();
+    return;
+  }
   const SortValues& sorts = object.fSorts;
-  const ShownSorts shown = ShownSortNames(sorts);
-  row.fCells[Table::kFunction] = std::to_string(sorts.fFunction);
-  row.fCells[Table::kFunctionName] = shown.fFunction;
-  row.fCells[Table::kSubsort] = std::to_string(sorts.fSubsort);
-  row.fCells[Table::kSubsortName] = shown.fSubsort;
-  row.fCells[Table::kRoom] = std::to_string(sorts.fRoom);
-  row.fCells[Table::kRoomName] = shown.fRoom;
-  row.fCells[Table::kDowntown] = std::to_string(sorts.fDowntown);
-  row.fCells[Table::kDowntownBoxes] = shown.fDowntown;
-  row.fCells[Table::kInCatalogue] = sorts.InBuyCatalogue() ? "yes" : "no";
-  return row;
+  const ShownSorts& shown = names->For(sorts);
+  SetNumber(cells[Table::kFunction], sorts.fFunction);
+  Set(cells[Table::kFunctionName], shown.fFunction);
+  SetNumber(cells[Table::kSubsort], sorts.fSubsort);
+  Set(cells[Table::kSubsortName], shown.fSubsort);
+  SetNumber(cells[Table::kRoom], sorts.fRoom);
+  Set(cells[Table::kRoomName], shown.fRoom);
+  SetNumber(cells[Table::kDowntown], sorts.fDowntown);
+  Set(cells[Table::kDowntownBoxes], shown.fDowntown);
+  Set(cells[Table::kInCatalogue], sorts.InBuyCatalogue() ? "yes" : "no");
 }
 
 void WriteObjectLine(const ObjectSorts& object, std::ostream& out) {
@@ -82,9 +121,14 @@ int CatalogueCommand::Run(std::ostream& out, std::ostream& err) {
   FileList files;
   files.Fill(objectFolder);
 
-  // CSV rows are written as they come; JSON is written whole at the end.
+  // CSV rows are written as they come, gathered into pieces of about
+  // kCsvPiece bytes; JSON is written whole at the end.
+  constexpr size_t kCsvPiece = 64 * 1024;
   CatalogueTable table;
+  std::string csv;
   if (fCsv) CatalogueTable::WriteCsvHeader(out);
+  Table::Row row;
+  ShownNames names;
   std::vector<ObjectSorts> objects;
   for (size_t file = 0; file < files.Count(); ++file) {
     const StringBuffer& entry = files.Entry(file);
@@ -94,15 +138,21 @@ int CatalogueCommand::Run(std::ostream& out, std::ostream& err) {
     }
     if (!fJson && !fCsv) out << files.Line(file).Text() << " (" << entry.Text() << ")\n";
     for (size_t index = 0; index < objects.size(); ++index) {
+      if (fCsv || fJson) FillRow(files, file, index, objects[index], &names, &row);
       if (fCsv) {
-        CatalogueTable::WriteCsvRow(RowFor(files, file, index, objects[index]), out);
+        CatalogueTable::AppendCsvRow(row, &csv);
+        if (csv.size() >= kCsvPiece) {
+          out.write(csv.data(), static_cast<std::streamsize>(csv.size()));
+          csv.clear();
+        }
       } else if (fJson) {
-        table.Add(RowFor(files, file, index, objects[index]));
+        table.Add(row);
       } else {
         WriteObjectLine(objects[index], out);
       }
     }
   }
+  out.write(csv.data(), static_cast<std::streamsize>(csv.size()));
   if (fJson) table.WriteJson(out);
   return 0;
 }

@@ -162,7 +162,9 @@ void CatalogueTable::Add(Row row) {
 
 void CatalogueTable::WriteCsv(std::ostream& out) const {
   WriteCsvHeader(out);
-  for (const Row& row : fRows) WriteCsvRow(row, out);
+  std::string records;
+  for (const Row& row : fRows) AppendCsvRow(row, &records);
+  out.write(records.data(), static_cast<std::streamsize>(records.size()));
 }
 
 void CatalogueTable::WriteCsvHeader(std::ostream& out) {
@@ -171,16 +173,12 @@ void CatalogueTable::WriteCsvHeader(std::ostream& out) {
   out << "\r\n";
 }
 
-void CatalogueTable::WriteCsvRow(const Row& row, std::ostream& out) {
-  // The record is put together first and written in one piece.
-  std::string line;
-  line.reserve(256);
+void CatalogueTable::AppendCsvRow(const Row& row, std::string* out) {
   for (int i = 0; i < kColumnCount; ++i) {
-    if (i != 0) line += ',';
-    if (row.fCells[i]) AppendCsvField(*row.fCells[i], ComesFromAFile(i), &line);
+    if (i != 0) *out += ',';
+    if (row.fCells[i]) AppendCsvField(*row.fCells[i], ComesFromAFile(i), out);
   }
-  line += "\r\n";
-  out.write(line.data(), static_cast<std::streamsize>(line.size()));
+  *out += "\r\n";
 }
 
 void CatalogueTable::WriteJson(std::ostream& out) const {

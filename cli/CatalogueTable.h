@@ -75,9 +75,9 @@ class CatalogueTable {
   // Every column, whatever the rows hold.
   void WriteCsv(std::ostream& out) const;
   // WriteCsv in pieces, for a table written as its rows come: the byte order
-  // mark and the header, then each row.
+  // mark and the header, then each row's record appended to `out`.
   static void WriteCsvHeader(std::ostream& out);
-  static void WriteCsvRow(const Row& row, std::ostream& out);
+  static void AppendCsvRow(const Row& row, std::string* out);
   void WriteJson(std::ostream& out) const;
 
   // Replaces the table with one that WriteCsv or WriteJson wrote, perhaps

@@ -95,4 +95,21 @@ TEST_F(CatalogueCommandTest, JsonHasTheSameRowsWithNumbersAsNumbers) {
   EXPECT_EQ(rows[3]["downtown_boxes"], "Dining, Street");
 }
 
+// Each row is its own object's: a definition cut short (its sorts read as 0,
+// outside the catalogue) between two full ones takes nothing from the row
+// before it and leaves nothing to the row after it.
+TEST_F(CatalogueCommandTest, NoCellCarriesOverFromOneObjectsRowToTheNext) {
+  ASSERT_TRUE(WriteObjectFile("C:\\Games\\The Velt\\Downloads\\Shelf.iff",
+                              {{kObjdType, 300, "Top", MakeDefinition(SortFields(8, 1, 2, 0))},
+                               {kObjdType, 301, "Cut", "xx"},
+                               {kObjdType, 302, "Base", MakeDefinition(SortFields(8, 1, 2, 0))}}));
+  const CliRun run = RunCli({"catalogue", "--csv"});
+  EXPECT_EQ(run.code, 0);
+  const std::string shelf = "0,shelf," + kRoot + "..\\..\\downloads\\shelf,";
+  const std::string full = "1,Seating,2,Living Chairs,8,Family,0,,yes\r\n";
+  EXPECT_NE(run.out.find(shelf + "0,Top,300," + full + shelf + "1,Cut,301,0,None,0,None,0,None,0,,no\r\n" + shelf + "2,Base,302," + full),
+            std::string::npos)
+      << run.out;
+}
+
 }  // namespace
