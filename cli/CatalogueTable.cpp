@@ -112,6 +112,15 @@ void AppendUtf8(std::string_view text, std::string* out) {
 // ASCII, so the repair cannot change whether it does), and quoted per RFC
 // 4180 when it holds a comma, a quote or a line end.
 void AppendCsvField(std::string_view text, bool fromAFile, std::string* line) {
+  // Nearly every field is plain ASCII that needs no quotes: one look at each
+  // byte, and it is copied whole.
+  const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
+    return static_cast<uint8_t>(c) < 0x80 && c != ',' && c != '"' && c != '\r' && c != '\n';
+  });
+  if (plain && !(fromAFile && StartsAFormula(text))) {
+    line->append(text);
+    return;
+  }
   const size_t start = line->size();
   if (fromAFile && StartsAFormula(text)) line->push_back('\'');
   AppendUtf8(text, line);

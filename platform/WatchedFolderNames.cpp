@@ -64,12 +64,11 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string Join(const std::string& folder, std::string_view name) {
-  std::string joined = folder;
-  if (joined.empty() || joined.back() != '/') joined.push_back('/');
-  joined.append(name);
-  return joined;
+void AppendName(std::string* folder, std::string_view name) {
+  if (folder->empty() || folder->back() != '/') folder->push_back('/');
+  folder->append(name);
 }
+
 
 bool NoticedFileSystem(int descriptor) {
   struct statfs info {};
@@ -107,7 +106,8 @@ std::size_t WatchedFolderNames::Resolve(FolderId rootId, const std::vector<std::
   std::lock_guard<std::mutex> hold(fMutex);
   if (fUnavailable) return 0;
   if (notices == Notices::kTake) TakeNotices();
-  std::string folder = *hostPath;
+  // The path is built in place in *hostPath, which holds the root.
+  std::string& folder = *hostPath;
   const auto root = fIndexes.find(folder);
   if (root != fIndexes.end() && !(root->second.id == rootId)) ForgetFrom(folder);
   Index* index = Find(folder, &rootId);
@@ -116,20 +116,18 @@ std::size_t WatchedFolderNames::Resolve(FolderId rootId, const std::vector<std::
   if (i > 0) {
     folder = fWalk.folders[i - 1];
     index = fWalk.indexes[i - 1];
-    *hostPath = folder;
   }
   for (; i < components.size(); ++i) {
     if (index == nullptr) return i;
     const std::string_view component = components[i];
     const auto spelled = index->spellings.find(LowerAscii(component));
     if (spelled == index->spellings.end()) {
-      for (std::size_t rest = i; rest < components.size(); ++rest) *hostPath = Join(*hostPath, components[rest]);
+      for (std::size_t rest = i; rest < components.size(); ++rest) AppendName(&folder, components[rest]);
       return components.size();
     }
     const std::vector<std::string>& names = spelled->second;
     const bool exact = std::binary_search(names.begin(), names.end(), component);
-    folder = Join(folder, exact ? component : std::string_view(names.front()));
-    *hostPath = folder;
+    AppendName(&folder, exact ? component : std::string_view(names.front()));
     if (i + 1 < components.size()) {
       index = Find(folder, nullptr);
       if (index != nullptr) {
