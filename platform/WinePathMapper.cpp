@@ -104,6 +104,9 @@ std::string WinePathMapper::MapPath(std::string_view windowsPath, bool literalFi
     rooted = false;
   }
   if (rooted && hostPath.empty()) return {};
+  // Every name keeps its length however it is spelled on disk, so the host
+  // path is at most the root, the rest and a slash.
+  hostPath.reserve(hostPath.size() + rest.size() + 2);
 
   std::vector<std::string_view> components = ResolveComponents(rest, rooted);
   Batch* batch = BatchOf(this);

@@ -181,6 +181,7 @@ int32_t ObjectFile::ListObjects(const StringBuffer& entry, std::vector<ListedObj
 void ObjectFile::ListObjects(iResFile& file, std::vector<ListedObject>* objects) {
   objects->clear();
   const int16_t count = file.CountResources(kObjdType);
+  if (count > 0) objects->reserve(static_cast<size_t>(count));
   for (int32_t index = 1; index <= count; ++index) {
     MHandle handle = file.GetIndResource(kObjdType, static_cast<int16_t>(index), SwizzleDefinition);
     if (handle == nullptr) continue;
