@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -135,6 +138,34 @@ TEST(FileListTest, OrderIsByFullPathUnderTheSignedCaseInsensitiveComparison) {
   const FileList list = Filled();
   EXPECT_EQ(Lines(list), (std::vector<std::string>{accented, "!bang", "dl", "dl2", "0zero", "_under", "apple",
                                                    "mid", "zed"}));
+}
+
+// Many names whose bytes sit on every side of the folding and of the sign:
+// the list is in the order the signed case-insensitive comparison gives
+// their full paths, each once.
+TEST(FileListTest, ManyNamesComeInTheComparisonsOrderOfTheirFullPaths) {
+  GamePrefix game;
+  std::string alphabet = "aAbBzZ_-~[`09.";
+  if (ScratchFolder::NamesAreBytes()) alphabet += "\x7F\x80\xE9\xFF";
+  std::mt19937 random(7);
+  std::set<std::string> lowered;
+  while (lowered.size() < 60) {
+    std::string name;
+    const int length = std::uniform_int_distribution<int>(1, 5)(random);
+    for (int i = 0; i < length; ++i)
+      name += alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(random)];
+    std::string low = name;
+    for (char& c : low) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    if (lowered.insert(low).second) game.WriteObject(name + ".iff");
+  }
+  std::vector<std::string> paths;
+  for (const std::string& low : lowered) paths.push_back(kRoot + low + ".iff");
+  std::stable_sort(paths.begin(), paths.end(), [](const std::string& a, const std::string& b) {
+    return FixedStringBuffer<260>(a.c_str()).CompareNoCase(FixedStringBuffer<260>(b.c_str())) < 0;
+  });
+  std::vector<std::string> expected;
+  for (const std::string& path : paths) expected.push_back(path.substr(0, path.size() - 4));
+  EXPECT_EQ(Entries(Filled()), expected);
 }
 
 TEST(FileListTest, MissingFoldersContributeNothing) {
