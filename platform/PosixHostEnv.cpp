@@ -189,10 +189,11 @@ std::unique_ptr<HostFile> PosixHostEnv::OpenHostFile(std::string_view hostPath, 
   if (create) changed.emplace(fMapper);
 
   // Non-blocking so that a FIFO or device cannot stall the open; only regular
-  // files get past the type check below. The status flags are cleared of it
-  // afterwards from `flags` itself: F_SETFL keeps the access mode and ignores
-  // O_CLOEXEC and O_NOCTTY, so nothing else set here changes.
-  int flags = (writes ? (reads ? O_RDWR : O_WRONLY) : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  // files get past the type check below, and on a regular file the flag
+  // changes nothing more (reads and writes wait for the disk whatever it
+  // says; what it means at the open, refusing to wait for another's lease,
+  // is what a share mode would refuse too), so it stays.
+  const int flags = (writes ? (reads ? O_RDWR : O_WRONLY) : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   bool created = false;
   int descriptor = create ? OpenCreating(path.c_str(), flags, &created) : OpenRetrying(path.c_str(), flags);
   if (descriptor < 0) {
@@ -223,7 +224,7 @@ std::unique_ptr<HostFile> PosixHostEnv::OpenHostFile(std::string_view hostPath, 
     return nullptr;
   }
   const bool truncate = create && !created;
-  if ((truncate && !TruncateRetrying(descriptor)) || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  if (truncate && !TruncateRetrying(descriptor)) {
     FailErrno();
     return nullptr;
   }
